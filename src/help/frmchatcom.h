@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QWidget>
+
+class frmChatCom : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmChatCom(QWidget *parent = nullptr);
+};

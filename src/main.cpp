@@ -1,0 +1,22 @@
+#include "ui/main/form1.h"
+#include "ui/singlewindow.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Brackmoor Chat"));
+    QApplication::setApplicationVersion(QStringLiteral("3.05"));
+    // The program ends when its last window, tool windows included, is gone.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto *form1 = new Form1; // owns itself: destroyed when the user closes it
+    form1->setAttribute(Qt::WA_DeleteOnClose);
+    endProgramWithLastWindow(form1);
+    centreOnScreen(form1);
+    form1->show();
+
+    const int status = QApplication::exec();
+    destroyRemainingWindows();
+    return status;
+}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QWidget>
+
+class frmChannel : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmChannel(QWidget *parent = nullptr);
+};

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QWidget>
+
+class frmIP : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit frmIP(QWidget *parent = nullptr);
+};

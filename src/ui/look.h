@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+// Window layouts are given in twips, 15 to a pixel at 96 dots per inch. Qt's own scaling
+// takes these logical pixels to a high-DPI screen.
+constexpr int twips(int value) {
+    return value / 15;
+}
+constexpr QRect twipsRect(int left, int top, int width, int height) {
+    return QRect(twips(left), twips(top), twips(width), twips(height));
+}
+
+// Verdana where it is installed, otherwise the closest installed sans-serif (DejaVu Sans
+// descends from the same design). Chosen once per run.
+QString verdanaFamily();
+// Arial where it is installed, otherwise a metric-compatible or close sans-serif.
+QString arialFamily();
+
+QFont verdanaFont(qreal pointSize = 8.25);
+QFont arialFont(qreal pointSize, bool bold);
+
+// Gives a text box or list coloured text on a coloured background.
+void setColours(QWidget *widget, const QColor &text, const QColor &background);

@@ -1,0 +1,440 @@
+#include "form1.h"
+
+#include "help/form2.h"
+#include "help/frmchatcom.h"
+#include "help/frmhow.h"
+#include "help/frmsystem.h"
+#include "help/notices.h"
+#include "net/winsock.h"
+#include "transcriptview.h"
+#include "ui/connect/frmchannel.h"
+#include "ui/connect/frmip.h"
+#include "ui/connect/frmlogin.h"
+#include "ui/handler.h"
+#include "ui/look.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDateTime>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <limits>
+
+namespace {
+
+QPointer<Form1> s_instance;
+
+const QString kWelcome = QStringLiteral("\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\r\n");
+const QString kTerminated = QStringLiteral("[ YOUR CONNECTION HAS BEEN TERMINATED ]");
+const QString kLineEnd = QStringLiteral("\r\n");
+
+QString hostAndPort(const Winsock *socket) {
+    return socket->RemoteHost() + u':' + QString::number(socket->RemotePort());
+}
+
+} // namespace
+
+Form1::Form1(QWidget *parent)
+    : QMainWindow(parent) {
+    s_instance = this;
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Brackmoor Chat v3.05"));
+    setAutoFillBackground(true);
+    QPalette grey = palette();
+    grey.setColor(QPalette::Window, QColor(192, 192, 192));
+    setPalette(grey);
+
+    createControls();
+    createMenus();
+
+    Winsock1 = new Winsock(this);
+    Winsock1->setObjectName(QStringLiteral("Winsock1"));
+    onEvent(Winsock1, &Winsock::DataArrival, this, &Form1::Winsock1_DataArrival);
+    connect(Winsock1, &Winsock::stateChanged, this, &Form1::showConnectionState);
+    connect(Winsock1, &Winsock::failed, this,
+            [this](Winsock::Failure failure, const QString &detail) {
+                switch (failure) {
+                case Winsock::HostNotFound:
+                    setStatus(tr("Host not found: %1").arg(Winsock1->RemoteHost()));
+                    break;
+                case Winsock::ConnectionRefused:
+                    setStatus(tr("Connection refused by %1").arg(hostAndPort(Winsock1)));
+                    break;
+                case Winsock::TimedOut:
+                    setStatus(tr("Timed out connecting to %1").arg(hostAndPort(Winsock1)));
+                    break;
+                default:
+                    setStatus(tr("Connection to %1 failed: %2").arg(hostAndPort(Winsock1), detail));
+                    break;
+                }
+            });
+
+    Form_Load();
+    resize(twips(10020),
+           twips(6180) + menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    Text1->setFocus();
+}
+
+Form1::~Form1() = default;
+
+Form1 *Form1::instance() {
+    return s_instance;
+}
+
+void Form1::createControls() {
+    auto *client = new QWidget(this);
+    setCentralWidget(client);
+
+    // Every control keeps its place and size: nothing is laid out anew on resize.
+    Frame1 = new QGroupBox(QStringLiteral("Chatting Options"), client);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFont(verdanaFont());
+    Frame1->setGeometry(twipsRect(0, 0, 9975, 6135));
+
+    Label2 = new QLabel(Frame1);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setTextFormat(Qt::PlainText);
+    Label2->setAlignment(Qt::AlignCenter);
+    Label2->setFont(QApplication::font());
+    Label2->setGeometry(twipsRect(120, 240, 2415, 255));
+
+    Image1 = new QLabel(Frame1);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(QPixmap(QStringLiteral(":/banner.jpg")));
+    Image1->setGeometry(twipsRect(2760, 120, 4380, 435));
+
+    Label1 = new QLabel(Frame1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAlignment(Qt::AlignCenter);
+    Label1->setFont(QApplication::font());
+    Label1->setGeometry(twipsRect(7320, 240, 2535, 255));
+
+    Text2 = new TranscriptView(Frame1);
+    Text2->setObjectName(QStringLiteral("Text2"));
+    Text2->setGeometry(twipsRect(120, 600, 9735, 5055));
+    Text2->setFont(arialFont(9.75, true));
+    setColours(Text2, QColor(255, 255, 0), QColor(0, 0, 0));
+    Text2->setFrameShape(QFrame::NoFrame);
+    Text2->setText(kWelcome);
+
+    Text1 = new QLineEdit(Frame1);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(twipsRect(120, 5760, 8895, 285));
+    Text1->setFont(verdanaFont());
+    setColours(Text1, QColor(255, 255, 255), QColor(0, 0, 0));
+    Text1->setFrame(false);
+    // The line edit's default limit of 32767 characters is not ours.
+    Text1->setMaxLength(std::numeric_limits<int>::max());
+    Text1->installEventFilter(this);
+
+    cmdSend = new QPushButton(QStringLiteral("Send"), Frame1);
+    cmdSend->setObjectName(QStringLiteral("cmdSend"));
+    cmdSend->setGeometry(twipsRect(9120, 5760, 735, 285));
+    cmdSend->setFont(verdanaFont());
+    cmdSend->setAutoDefault(false);
+    onEvent(cmdSend, &QPushButton::clicked, this, &Form1::cmdSend_Click);
+
+    setTabOrder(Text1, cmdSend);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1);
+    onEvent(Timer1, &QTimer::timeout, this, &Form1::timer1_timer);
+    Timer1->start();
+
+    m_statusLine = new QLabel(tr("Not connected"));
+    m_statusLine->setObjectName(QStringLiteral("statusLine"));
+    m_statusLine->setTextFormat(Qt::PlainText);
+    // A long host name must not widen the window.
+    m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    statusBar()->addWidget(m_statusLine, 1);
+    statusBar()->setSizeGripEnabled(true);
+}
+
+QAction *Form1::addMenuItem(QMenu *menu, const char *name, const QString &caption,
+                            void (Form1::*handler)()) {
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    onEvent(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+void Form1::createMenus() {
+    QMenu *mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
+    mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    addMenuItem(mnuFile, "mnuLogIn", QStringLiteral("&LogIn"), &Form1::mnuLogIn_Click);
+    addMenuItem(mnuFile, "mnuDis", QStringLiteral("&Disconnect"), &Form1::mnuDis_Click);
+    addMenuItem(mnuFile, "mnuIP", QStringLiteral("&IP Teller"), &Form1::mnuIP_Click);
+    addMenuItem(mnuFile, "mnuChannels", QStringLiteral("&Channels"), &Form1::mnuChannels_Click);
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuLine4"));
+    addMenuItem(mnuFile, "mnuKtx", QStringLiteral("&KTX"), &Form1::mnuKtx_Click);
+    addMenuItem(mnuFile, "mnuRWQN", QStringLiteral("&RWQN"), &Form1::mnuRWQN_Click);
+    addMenuItem(mnuFile, "mnuAsh", QStringLiteral("&Ashwalkers"), &Form1::mnuAsh_Click);
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuLine1"));
+    addMenuItem(mnuFile, "mnuExit", QStringLiteral("&Exit"), &Form1::mnuExit_Click);
+
+    QMenu *mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    addMenuItem(mnuEdit, "mnuCopy", QStringLiteral("&Copy"), &Form1::mnuCopy_Click);
+    addMenuItem(mnuEdit, "mnuCut", QStringLiteral("C&ut"), &Form1::mnuCut_Click);
+    addMenuItem(mnuEdit, "mnuSelect", QStringLiteral("&Select All"), &Form1::mnuSelect_Click);
+    mnuEdit->addSeparator()->setObjectName(QStringLiteral("mnuLine2"));
+    addMenuItem(mnuEdit, "mnuClip", QStringLiteral("Clea&r Clipboard"), &Form1::mnuClip_Click);
+    addMenuItem(mnuEdit, "mnuClear", QStringLiteral("Cl&ear Screen"), &Form1::mnuClear_Click);
+
+    QMenu *mnuChatComm = menuBar()->addMenu(QStringLiteral("&Options"));
+    mnuChatComm->setObjectName(QStringLiteral("mnuChatComm"));
+    addMenuItem(mnuChatComm, "mnuAway", QStringLiteral("&Mark as Away"), &Form1::mnuAway_Click);
+    addMenuItem(mnuChatComm, "mnuDND", QStringLiteral("Mark as &DND"), &Form1::mnuDND_Click);
+    addMenuItem(mnuChatComm, "mnuSquelch", QStringLiteral("&Squelch User"),
+                &Form1::mnuSquelch_Click);
+    addMenuItem(mnuChatComm, "mnuUnsquelch", QStringLiteral("&UnSquelch User"),
+                &Form1::mnuUnsquelch_Click);
+    addMenuItem(mnuChatComm, "mnuJoin", QStringLiteral("&Join Channel"), &Form1::mnuJoin_Click);
+    addMenuItem(mnuChatComm, "mnuFind", QStringLiteral("&Find User"), &Form1::mnuFind_Click);
+    addMenuItem(mnuChatComm, "mnuList", QStringLiteral("&View Channel List"),
+                &Form1::mnuList_Click);
+    mnuChatComm->addSeparator()->setObjectName(QStringLiteral("mnuLine3"));
+    addMenuItem(mnuChatComm, "mnuKick", QStringLiteral("&Kick User"), &Form1::mnuKick_Click);
+    addMenuItem(mnuChatComm, "mnuBan", QStringLiteral("&Ban User"), &Form1::mnuBan_Click);
+    addMenuItem(mnuChatComm, "mnuUnban", QStringLiteral("U&nBan"), &Form1::mnuUnban_Click);
+    addMenuItem(mnuChatComm, "mnuDesignate", QStringLiteral("&Designate User"),
+                &Form1::mnuDesignate_Click);
+
+    QMenu *mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
+    mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    addMenuItem(mnuHelp, "mnuGen", QStringLiteral("&General Help"), &Form1::mnuGen_Click);
+    addMenuItem(mnuHelp, "mnuAbout", QStringLiteral("&About"), &Form1::mnuAbout_Click);
+    addMenuItem(mnuHelp, "mnuSystem", QStringLiteral("&System Requirements"),
+                &Form1::mnuSystem_Click);
+    addMenuItem(mnuHelp, "mnuHow", QStringLiteral("&How do I..."), &Form1::mnuHow_Click);
+    addMenuItem(mnuHelp, "mnuChat", QStringLiteral("&Battle.net Chat Commands"),
+                &Form1::mnuChat_Click);
+    addMenuItem(mnuHelp, "mnuContact", QStringLiteral("&Contact Us"), &Form1::mnuContact_Click);
+}
+
+void Form1::Form_Load() {
+    Timer1->setInterval(1);
+}
+
+void Form1::cmdSend_Click() {
+    const QString line = Text1->text() + kLineEnd;
+    Winsock1->SendData(line);
+    Text2->replaceSelection(line);
+    Text1->setText(QString());
+}
+
+void Form1::Text1_KeyPress(int KeyAscii) {
+    if (KeyAscii == 13)
+        cmdSend_Click();
+}
+
+bool Form1::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == Text1 && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        int KeyAscii = key->text().isEmpty() ? 0 : key->text().at(0).unicode();
+        if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+            KeyAscii = 13;
+        if (KeyAscii != 0)
+            runHandler([&] { Text1_KeyPress(KeyAscii); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void Form1::timer1_timer() {
+    // Ticks come every millisecond; the labels change once a second, so the tick does no
+    // more than compare until a new second begins.
+    const qint64 second = QDateTime::currentMSecsSinceEpoch() / 1000;
+    if (second == m_shownSecond)
+        return;
+    m_shownSecond = second;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale;
+    Label1->setText(locale.toString(now.time(), QLocale::LongFormat));
+    const qint64 day = now.date().toJulianDay();
+    if (day != m_shownDay) {
+        m_shownDay = day;
+        Label2->setText(locale.toString(now.date(), QLocale::ShortFormat));
+    }
+}
+
+void Form1::Winsock1_DataArrival(qint64 bytesTotal) {
+    Q_UNUSED(bytesTotal)
+    QString data;
+    Winsock1->GetData(data);
+    Text2->appendText(data);
+    Text2->setSelectionStart(Text2->length());
+}
+
+void Form1::mnuDis_Click() {
+    Winsock1->Close();
+    Text2->setText(kTerminated);
+    setStatus(tr("Disconnected"));
+}
+
+void Form1::mnuExit_Click() {
+    QCoreApplication::quit();
+}
+
+void Form1::mnuCopy_Click() {
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(Text2->selectedText());
+}
+
+void Form1::mnuCut_Click() {
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    clipboard->clear();
+    clipboard->setText(Text2->selectedText());
+    Text2->replaceSelection(QString());
+}
+
+void Form1::mnuSelect_Click() {
+    Text2->setSelectionStart(0);
+    Text2->setSelectionLength(Text2->length());
+}
+
+void Form1::mnuClip_Click() {
+    QGuiApplication::clipboard()->clear();
+}
+
+void Form1::mnuClear_Click() {
+    Text2->setText(QString());
+}
+
+// The Options menu: each item puts the beginning of a chat command into the input line,
+// replacing what was there; the user completes it and sends it like any line.
+void Form1::mnuAway_Click() {
+    Text1->setText(QStringLiteral("/away "));
+}
+void Form1::mnuDND_Click() {
+    Text1->setText(QStringLiteral("/DND "));
+}
+void Form1::mnuSquelch_Click() {
+    Text1->setText(QStringLiteral("/squelch "));
+}
+void Form1::mnuUnsquelch_Click() {
+    Text1->setText(QStringLiteral("/Unsquelch "));
+}
+void Form1::mnuJoin_Click() {
+    Text1->setText(QStringLiteral("/join "));
+}
+void Form1::mnuFind_Click() {
+    Text1->setText(QStringLiteral("/whois "));
+}
+void Form1::mnuList_Click() {
+    Text1->setText(QStringLiteral("/who "));
+}
+void Form1::mnuKick_Click() {
+    Text1->setText(QStringLiteral("/kick "));
+}
+void Form1::mnuBan_Click() {
+    Text1->setText(QStringLiteral("/ban "));
+}
+void Form1::mnuUnban_Click() {
+    Text1->setText(QStringLiteral("/unban "));
+}
+void Form1::mnuDesignate_Click() {
+    Text1->setText(QStringLiteral("/designate "));
+}
+
+void Form1::mnuLogIn_Click() {
+    m_frmLogin.open();
+}
+void Form1::mnuChannels_Click() {
+    m_frmChannel.open();
+}
+void Form1::mnuIP_Click() {
+    m_frmIP.open();
+}
+void Form1::mnuHow_Click() {
+    m_frmHow.open();
+}
+void Form1::mnuChat_Click() {
+    m_frmChatCom.open();
+}
+void Form1::mnuAbout_Click() {
+    m_Form2.open();
+}
+void Form1::mnuSystem_Click() {
+    m_frmSystem.open();
+}
+
+frmLogin *Form1::loginWindow() const {
+    return m_frmLogin.window();
+}
+frmChannel *Form1::channelWindow() const {
+    return m_frmChannel.window();
+}
+frmIP *Form1::ipWindow() const {
+    return m_frmIP.window();
+}
+frmHow *Form1::howWindow() const {
+    return m_frmHow.window();
+}
+frmChatCom *Form1::chatComWindow() const {
+    return m_frmChatCom.window();
+}
+Form2 *Form1::aboutWindow() const {
+    return m_Form2.window();
+}
+frmSystem *Form1::systemWindow() const {
+    return m_frmSystem.window();
+}
+
+void Form1::mnuKtx_Click() {
+    showNotice(Notice::Ktx, this);
+}
+void Form1::mnuRWQN_Click() {
+    showNotice(Notice::Rwqn, this);
+}
+void Form1::mnuAsh_Click() {
+    showNotice(Notice::Ashwalkers, this);
+}
+void Form1::mnuGen_Click() {
+    showNotice(Notice::GeneralHelp, this);
+}
+void Form1::mnuContact_Click() {
+    showNotice(Notice::ContactUs, this);
+}
+
+void Form1::reportFailure(const QString &message) {
+    setStatus(message);
+}
+
+QString Form1::statusText() const {
+    return m_statusLine->text();
+}
+
+void Form1::setStatus(const QString &text) {
+    m_statusLine->setText(text);
+}
+
+void Form1::showConnectionState(int state) {
+    switch (state) {
+    case Winsock::sckResolvingHost:
+        setStatus(tr("Looking up %1...").arg(Winsock1->RemoteHost()));
+        break;
+    case Winsock::sckConnecting:
+        setStatus(tr("Connecting to %1...").arg(hostAndPort(Winsock1)));
+        break;
+    case Winsock::sckConnected:
+        setStatus(tr("Connected to %1").arg(hostAndPort(Winsock1)));
+        break;
+    case Winsock::sckClosing:
+        setStatus(tr("The gateway closed the connection. Choose Disconnect before connecting "
+                     "again."));
+        break;
+    default:
+        break;
+    }
+}
