@@ -1,1 +1,120 @@
-int main() {}
+#include "net/ansicodec.h"
+
+#include <QTest>
+
+// Decoding what a gateway sends: valid UTF-8 whole, however it is split; everything else kept
+// as the Windows-1252 characters the bytes stand for.
+class TestAnsiCodec : public QObject {
+    Q_OBJECT
+
+private:
+    static QString decodeWhole(const QByteArray &bytes) {
+        AnsiDecoder decoder;
+        QString out = decoder.decode(bytes);
+        decoder.flush(out);
+        return out;
+    }
+
+private Q_SLOTS:
+    void decodesValidUtf8_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("ascii") << QByteArray("Hello\r\n") << QStringLiteral("Hello\r\n");
+        QTest::newRow("controls") << QByteArray("\x00\x01\x03\x04\x1b\x7f", 6)
+                                  << QString::fromUtf16(u"\u0000\u0001\u0003\u0004\u001b\u007f", 6);
+        QTest::newRow("two-byte") << QByteArray("caf\xc3\xa9") << QStringLiteral("caf\u00e9");
+        QTest::newRow("three-byte") << QByteArray("\xe2\x82\xac") << QStringLiteral("\u20ac");
+        QTest::newRow("four-byte")
+            << QByteArray("\xf0\x9f\x98\x80") << QString::fromUtf16(u"\U0001F600");
+        QTest::newRow("byte order mark kept")
+            << QByteArray("\xef\xbb\xbfhi") << QStringLiteral("\ufeffhi");
+        QTest::newRow("noncharacter kept")
+            << QByteArray("\xef\xbf\xbf") << QStringLiteral("\uffff");
+        QTest::newRow("line separator") << QByteArray("\xe2\x80\xa8") << QStringLiteral("\u2028");
+        QTest::newRow("highest code point")
+            << QByteArray("\xf4\x8f\xbf\xbf") << QString::fromUtf16(u"\U0010FFFF");
+    }
+    void decodesValidUtf8() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(decodeWhole(bytes), text);
+    }
+
+    void keepsInvalidBytesAsWindows1252_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("lone euro byte") << QByteArray("\x80") << QStringLiteral("\u20ac");
+        QTest::newRow("latin-1 e acute") << QByteArray("caf\xe9!") << QStringLiteral("caf\u00e9!");
+        QTest::newRow("undefined codes stay latin-1")
+            << QByteArray("\x81\x8d\x8f\x90\x9d")
+            << QStringLiteral("\u0081\u008d\u008f\u0090\u009d");
+        QTest::newRow("smart quotes")
+            << QByteArray("\x93hi\x94") << QStringLiteral("\u201chi\u201d");
+        QTest::newRow("overlong slash") << QByteArray("\xc0\xaf") << QStringLiteral("\u00c0\u00af");
+        QTest::newRow("overlong three-byte")
+            << QByteArray("\xe0\x80\xaf") << QStringLiteral("\u00e0\u20ac\u00af");
+        QTest::newRow("encoded surrogate")
+            << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u20ac");
+        QTest::newRow("past U+10FFFF")
+            << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\u00f4\u0090\u20ac\u20ac");
+        QTest::newRow("truncated then ascii") << QByteArray("\xe2\x82"
+                                                            "A")
+                                              << QStringLiteral("\u00e2\u201aA");
+        QTest::newRow("truncated at end")
+            << QByteArray("ok\xf0\x9f\x98") << QStringLiteral("ok\u00f0\u0178\u02dc");
+        QTest::newRow("invalid lead bytes")
+            << QByteArray("\xf5\xff\xfe") << QStringLiteral("\u00f5\u00ff\u00fe");
+    }
+    void keepsInvalidBytesAsWindows1252() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, text);
+        QCOMPARE(decodeWhole(bytes), text);
+    }
+
+    void splitCharacterComesOutWhole() {
+        AnsiDecoder decoder;
+        QString out = decoder.decode(QByteArray("caf\xc3"));
+        QCOMPARE(out, QStringLiteral("caf"));
+        QVERIFY(decoder.hasPending());
+        decoder.decode(QByteArray("\xa9!"), out);
+        QCOMPARE(out, QStringLiteral("caf\u00e9!"));
+        QVERIFY(!decoder.hasPending());
+    }
+
+    void everySplitDecodesLikeTheWhole() {
+        // Valid and broken sequences, at every split point and in one-byte pieces.
+        const QByteArray bytes("A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xe2\x82"
+                               "B\xc0\xaf\xed\xa0\x80"
+                               "\xf4\x90\x80\x80\x80\xef\xbb\xbf\xe2\r\n\xf0\x9f");
+        const QString whole = decodeWhole(bytes);
+        for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
+            AnsiDecoder decoder;
+            QString out = decoder.decode(bytes.left(cut));
+            decoder.decode(bytes.mid(cut), out);
+            decoder.flush(out);
+            QCOMPARE(out, whole);
+        }
+        AnsiDecoder decoder;
+        QString out;
+        for (char byte : bytes)
+            decoder.decode(QByteArrayView(&byte, 1), out);
+        decoder.flush(out);
+        QCOMPARE(out, whole);
+    }
+
+    void resetForgetsHeldBytes() {
+        AnsiDecoder decoder;
+        decoder.decode(QByteArray("\xe2\x82"));
+        decoder.reset();
+        QCOMPARE(decoder.decode(QByteArray("\xac")), QStringLiteral("\u00ac"));
+    }
+
+    void encodesAsUtf8() {
+        QCOMPARE(ansiEncode(u"hello\r\n"), QByteArray("hello\r\n"));
+        QCOMPARE(ansiEncode(QString(QChar(3)).append(QChar(4))), QByteArray("\x03\x04"));
+        QCOMPARE(ansiEncode(u"J\u00f6rg \u20ac"), QByteArray("J\xc3\xb6rg \xe2\x82\xac"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAnsiCodec)
+#include "tst_ansicodec.moc"
