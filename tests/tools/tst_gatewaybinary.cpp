@@ -1,0 +1,116 @@
+#include "chatclient.h"
+
+#include <QProcess>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+const QString kBinary = QStringLiteral(GATEWAY_BINARY);
+
+// Waits until the process has printed `line` as a whole line on stdout; keeps what it read.
+bool waitForLine(QProcess &process, QByteArray &output, const QByteArray &line, int msecs = 5000) {
+    return QTest::qWaitFor(
+        [&] {
+            output += process.readAllStandardOutput();
+            return output.contains(QByteArray(line + '\n'));
+        },
+        msecs);
+}
+
+} // namespace
+
+class TestGatewayBinary : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void printsConnectionsAndStopsOnSigterm();
+    void stopsOnSigint();
+    void failsClearlyWhenItCannotListen();
+    void helpDescribesUsage();
+};
+
+void TestGatewayBinary::printsConnectionsAndStopsOnSigterm() {
+    const QString address = QStringLiteral("127.0.0.31");
+    QProcess gateway;
+    gateway.start(kBinary, {address});
+    QVERIFY(gateway.waitForStarted());
+    QByteArray output;
+    QVERIFY(waitForLine(gateway, output, "Listening on 127.0.0.31:6112"));
+
+    {
+        ChatClient client;
+        QVERIFY(client.logOn(address, "alice", "secret"));
+        const QByteArray peer = "127.0.0.31:" + QByteArray::number(client.localPort());
+        QVERIFY(waitForLine(gateway, output, "Connected " + peer));
+        client.send("/whoami\r\n");
+        QVERIFY(!client.waitFor("1018 INFO \"You are alice,").isNull());
+        client.socket().disconnectFromHost();
+        QVERIFY(waitForLine(gateway, output, "Disconnected " + peer + " (alice)"));
+    }
+
+    // A client still connected at the stop does not hold it up.
+    ChatClient lingering;
+    QVERIFY(lingering.connectTo(address));
+    QVERIFY(!lingering.waitFor("Username: ").isNull());
+
+    gateway.terminate(); // SIGTERM
+    QVERIFY(gateway.waitForFinished(5000));
+    QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(gateway.exitCode(), 0);
+    QVERIFY(lingering.waitForClosed());
+    QVERIFY(gateway.readAllStandardError().isEmpty());
+}
+
+void TestGatewayBinary::stopsOnSigint() {
+    QProcess gateway;
+    gateway.start(kBinary, {QStringLiteral("127.0.0.32")});
+    QByteArray output;
+    QVERIFY(waitForLine(gateway, output, "Listening on 127.0.0.32:6112"));
+    ::kill(static_cast<pid_t>(gateway.processId()), SIGINT);
+    QVERIFY(gateway.waitForFinished(5000));
+    QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(gateway.exitCode(), 0);
+}
+
+void TestGatewayBinary::failsClearlyWhenItCannotListen() {
+    const QString address = QStringLiteral("127.0.0.33");
+    QProcess first;
+    first.start(kBinary, {address});
+    QByteArray output;
+    QVERIFY(waitForLine(first, output, "Listening on 127.0.0.33:6112"));
+
+    QProcess second;
+    second.start(kBinary, {address});
+    QVERIFY(second.waitForFinished(5000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 1);
+    QVERIFY2(second.readAllStandardError().startsWith(
+                 "brackmoor-gateway: cannot listen on 127.0.0.33:6112: "),
+             "the reason names the address");
+
+    QProcess wrong;
+    wrong.start(kBinary, {QStringLiteral("not-an-address")});
+    QVERIFY(wrong.waitForFinished(5000));
+    QVERIFY(wrong.exitCode() != 0);
+    QVERIFY(wrong.readAllStandardError().contains("\"not-an-address\" is not an IP address"));
+
+    first.terminate();
+    QVERIFY(first.waitForFinished(5000));
+    QCOMPARE(first.exitCode(), 0);
+}
+
+void TestGatewayBinary::helpDescribesUsage() {
+    QProcess help;
+    help.start(kBinary, {QStringLiteral("--help")});
+    QVERIFY(help.waitForFinished(5000));
+    QCOMPARE(help.exitCode(), 0);
+    const QByteArray text = help.readAllStandardOutput();
+    QVERIFY(text.contains("[ADDRESS]"));
+    QVERIFY(text.contains("127.0.0.1"));
+    QVERIFY(text.contains("0x03"));
+}
+
+QTEST_GUILESS_MAIN(TestGatewayBinary)
+#include "tst_gatewaybinary.moc"
