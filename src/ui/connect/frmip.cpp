@@ -1,7 +1,59 @@
 #include "frmip.h"
 
+#include "mainsocket.h"
+#include "toolwindow.h"
+#include "ui/handler.h"
+#include "ui/look.h"
+#include "ui/singlewindow.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
 frmIP::frmIP(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmIP"));
     setWindowTitle(QStringLiteral("Your IP"));
+    setToolWindowFrame(this, 2100, 900);
+
+    Label1 = new QLabel(QStringLiteral("Your IP:"), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setTextFormat(Qt::PlainText);
+    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label1->setGeometry(twipsRect(0, 120, 615, 255));
+
+    // A placeholder until "Tell Me" is pressed, not an address the program uses.
+    Text1 = new QLineEdit(QStringLiteral("255.255.255.255"), this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setGeometry(twipsRect(720, 120, 1335, 285));
+    setColours(Text1, QColor(255, 255, 0), QColor(0, 0, 0));
+
+    Command2 = addButton("Command2", QStringLiteral("Tell Me"), twipsRect(120, 480, 855, 375));
+    Command1 = addButton("Command1", QStringLiteral("Close"), twipsRect(1200, 480, 855, 375));
+
+    onEvent(Command2, &QPushButton::clicked, this, &frmIP::Command2_Click);
+    onEvent(Command1, &QPushButton::clicked, this, &frmIP::Command1_Click);
+
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    Text1->setFocus();
+
+    centreOnScreen(this);
+}
+
+QPushButton *frmIP::addButton(const char *name, const QString &caption, const QRect &geometry) {
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setGeometry(geometry);
+    // Enter on a button presses it, as Space does.
+    button->setAutoDefault(true);
+    return button;
+}
+
+void frmIP::Command2_Click() {
+    Text1->setText(localIP());
+}
+
+void frmIP::Command1_Click() {
+    close();
 }
