@@ -1,7 +1,92 @@
 #include "frmhow.h"
 
+#include "addresses.h"
+#include "lookupcontrols.h"
+#include "ui/handler.h"
+#include "ui/look.h"
+#include "ui/main/form1.h"
+#include "ui/singlewindow.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+// The questions in list order, each with its answer. The list and the look-up both read it.
+const QList<LookupEntry> &questions() {
+    static const QList<LookupEntry> table = {
+        {QStringLiteral("How do I connect?"),
+         QStringLiteral("You must first have a valid connection to the internet. Then choose the "
+                        "LogIn button in the file menu, and enter your user information, and "
+                        "server. Push 'connect' then 'LogIn'. You will see it prompt you for a "
+                        "password when you push 'LogIn', don't worry about that.. It's taken "
+                        "care of :)")},
+        {QStringLiteral("How do I log in?"),
+         QStringLiteral("After you push connect, enter your user information, and server. Push "
+                        "'LOGIN'. Don't worry if it asks you for a password, just wait till you "
+                        "see it log in...")},
+        {QStringLiteral("How do I chat?"),
+         QStringLiteral("You have to connect, then login, then type! It's not to hard... If you "
+                        "do not know any of the battle.net commands, there are a list of them "
+                        "under 'Help'. I put some of the important ones under the 'Options' "
+                        "Menu")},
+        {QStringLiteral("What's my Username and Pass?"),
+         QStringLiteral("It's what you use to sign onto the server. You have to first open up a "
+                        "battle.net supported game, like: Diablo, Starcraft, Warcraft2 "
+                        "platnium, and register an account. You can then sign in with your "
+                        "bot.")},
+        {QStringLiteral("What are the chat commands?"),
+         QStringLiteral("Chat commands are what you can use to enhance your battle.net "
+                        "experience. You can see a list of them under our help file, or goto: ") +
+             Addresses::chatServiceWebAddress + QStringLiteral(" for the official list...")},
+        {QStringLiteral("I have a question, Where can I send it?"),
+         QStringLiteral("You can send all questions, comments, bug reports, or whatever to: ") +
+             Addresses::supportEmail + QStringLiteral(".")},
+    };
+    return table;
+}
+
+// Centres the window on the main window while there is one, otherwise on the screen.
+void centreOnOwner(QWidget *window) {
+    const Form1 *owner = Form1::instance();
+    if (!owner) {
+        centreOnScreen(window);
+        return;
+    }
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(owner->frameGeometry().center());
+    window->move(frame.topLeft());
+}
+
+} // namespace
+
 frmHow::frmHow(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmHow"));
     setWindowTitle(QStringLiteral("How do I...."));
+    makeLookupWindow(this, 4815, 1905);
+
+    Combo1 = createLookupList(this, twipsRect(120, 120, 3495, 315),
+                              QStringLiteral("Select your Question..."));
+    Label1 = createAnswerBox(this, twipsRect(120, 480, 4575, 1335));
+    Command1 = createAnswerButton(this, twipsRect(3720, 120, 975, 315));
+    onEvent(Command1, &QPushButton::clicked, this, &frmHow::Command1_Click);
+
+    setTabOrder(Combo1, Command1);
+    Combo1->setFocus();
+    centreOnOwner(this);
+
+    Form_Load();
+}
+
+void frmHow::Form_Load() {
+    appendKeys(Combo1, questions());
+}
+
+void frmHow::Command1_Click() {
+    for (const LookupEntry &entry : questions()) {
+        if (Combo1->currentText() == entry.key)
+            Label1->setText(entry.text);
+    }
 }
