@@ -1,0 +1,101 @@
+#include "hyperlink.h"
+
+#include "ui/look.h"
+
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
+
+Hyperlink::Hyperlink(QWidget *parent)
+    : QWidget(parent) {
+    setCursor(Qt::PointingHandCursor);
+    setFocusPolicy(Qt::StrongFocus);
+    setAutoFillBackground(true);
+}
+
+void Hyperlink::setCaption(const QString &caption) {
+    m_caption = caption;
+    setAccessibleName(caption);
+    updateGeometry();
+    update();
+}
+
+QColor Hyperlink::backColor() const {
+    return palette().color(QPalette::Window);
+}
+
+void Hyperlink::setBackColor(const QColor &colour) {
+    QPalette shades = palette();
+    shades.setColor(QPalette::Window, colour);
+    setPalette(shades);
+}
+
+void Hyperlink::setAlignment(int alignment) {
+    m_alignment = alignment;
+    update();
+}
+
+void Hyperlink::setExtent(int himetricWidth, int himetricHeight) {
+    resize(twips(himetricToTwips(himetricWidth)), twips(himetricToTwips(himetricHeight)));
+}
+
+QSize Hyperlink::sizeHint() const {
+    return fontMetrics().size(Qt::TextSingleLine, m_caption);
+}
+
+void Hyperlink::paintEvent(QPaintEvent *) {
+    Qt::Alignment across = Qt::AlignLeft;
+    if (m_alignment == AlignRight)
+        across = Qt::AlignRight;
+    else if (m_alignment == AlignCentre)
+        across = Qt::AlignHCenter;
+
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(palette().color(QPalette::Link));
+    // Drawn as one plain line: a caption is never markup.
+    painter.drawText(rect(), int(across | Qt::AlignVCenter | Qt::TextSingleLine), m_caption);
+
+    if (hasFocus()) {
+        QStyleOptionFocusRect option;
+        option.initFrom(this);
+        option.backgroundColor = backColor();
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    }
+}
+
+void Hyperlink::mousePressEvent(QMouseEvent *event) {
+    m_pressed = event->button() == Qt::LeftButton;
+    event->accept();
+}
+
+void Hyperlink::mouseReleaseEvent(QMouseEvent *event) {
+    // A click is a press and a release of the left button, both on the link.
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
+    m_pressed = false;
+    event->accept();
+    if (click)
+        follow();
+}
+
+void Hyperlink::keyPressEvent(QKeyEvent *event) {
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        follow();
+        event->accept();
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void Hyperlink::follow() {
+    if (m_url.isValid())
+        QDesktopServices::openUrl(m_url);
+}
