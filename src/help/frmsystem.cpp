@@ -12,8 +12,8 @@ frmSystem::frmSystem(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmSystem"));
     setWindowTitle(QStringLiteral("System Requirements"));
-    // A dialog-type window: fixed single border, close box only, and window managers keep it
-    // out of the taskbar where they can.
+    // Fixed single border with only a close box. Qt offers no portable way to keep such a
+    // window out of the taskbar; a dialog-type window is the closest it has.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twips(3645), twips(2100));

@@ -7,7 +7,6 @@ class QComboBox;
 class QLabel;
 class QPushButton;
 class QRect;
-class QSize;
 class QWidget;
 
 // One row of a built-in help table: the text the user picks or types, and what it shows.
