@@ -147,9 +147,13 @@ void ChatService::talk(ClientSession *session, const QByteArray &text) {
 }
 
 void ChatService::runCommand(ClientSession *session, const QByteArray &line) {
-    const auto [word, args] = splitWord(line.mid(1));
+    // The command word follows the slash at once: "/ join" is no command.
+    const QByteArray body = line.mid(1);
+    const qsizetype space = body.indexOf(' ');
+    const QByteArray word = space < 0 ? body : body.left(space);
+    const QByteArray args = space < 0 ? QByteArray() : body.mid(space + 1);
     const Command command = m_commands.value(word.toLower(), nullptr);
-    if (!command || word.isEmpty()) {
+    if (!command) {
         session->send(wire::error(kInvalidCommand));
         return;
     }
