@@ -1,65 +1,1053 @@
 #include "transcriptview.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
+#include <QScrollBar>
+#include <QTextLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <climits>
+
+namespace {
+
+constexpr int kMargin = 2;         // pixels left and right of the text
+constexpr int kFrameInterval = 16; // at most about 60 repaints a second
+constexpr int kDragScrollInterval = 50;
+constexpr std::size_t kLayoutCacheLimit = 512;
+
+// Offsets of the accessibility interfaces are ints; a transcript beyond that is cut off there.
+int toInt(qsizetype value) {
+    return int(std::min<qsizetype>(value, INT_MAX));
+}
+
+bool isWordChar(QChar c) {
+    return c.isLetterOrNumber() || c == u'_' || c.isMark();
+}
+
+// Characters of the same class run together into one word for double-click selection.
+int charClass(QChar c) {
+    if (isWordChar(c))
+        return 0;
+    if (c == u' ' || c == u'\t')
+        return 1;
+    return 2;
+}
+
+// What a screen reader sees of the transcript: an editable text (read-only for the user)
+// with the whole text interface, reading the view's text directly.
+class TranscriptAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit TranscriptAccessible(TranscriptView *view)
+        : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+    TranscriptView *view() const { return static_cast<TranscriptView *>(widget()); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name) {
+            const QString name = view()->accessibleName();
+            return name.isEmpty() ? QObject::tr("Chat transcript") : name;
+        }
+        if (t == QAccessible::Value)
+            return QString(); // the text interface carries the text
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.readOnly = true;
+        s.multiLine = true;
+        s.editable = false;
+        s.selectableText = true;
+        return s;
+    }
+
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface *>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    void selection(int selectionIndex, int *startOffset, int *endOffset) const override {
+        *startOffset = *endOffset = 0;
+        if (selectionIndex == 0 && view()->selectionLength() > 0) {
+            *startOffset = toInt(view()->selectionStart());
+            *endOffset = toInt(view()->selectionStart() + view()->selectionLength());
+        }
+    }
+    int selectionCount() const override { return view()->selectionLength() > 0 ? 1 : 0; }
+    void addSelection(int startOffset, int endOffset) override {
+        view()->select(startOffset, endOffset);
+    }
+    void removeSelection(int selectionIndex) override {
+        if (selectionIndex == 0)
+            view()->select(view()->cursorPosition(), view()->cursorPosition());
+    }
+    void setSelection(int selectionIndex, int startOffset, int endOffset) override {
+        if (selectionIndex == 0)
+            view()->select(startOffset, endOffset);
+    }
+    int cursorPosition() const override { return toInt(view()->cursorPosition()); }
+    void setCursorPosition(int position) override { view()->select(position, position); }
+
+    QString text(int startOffset, int endOffset) const override {
+        const QString &all = view()->document().text();
+        startOffset = std::clamp(startOffset, 0, toInt(all.size()));
+        endOffset = std::clamp(endOffset, startOffset, toInt(all.size()));
+        return all.mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return toInt(view()->length()); }
+
+    // The unit of text holding `offset`, looked for within its display line only, so that no
+    // question costs more than a line's worth of text.
+    void unitAt(qsizetype offset, QAccessible::TextBoundaryType type, qsizetype *start,
+                qsizetype *end) const {
+        const TranscriptDocument &doc = view()->document();
+        const QString &all = doc.text();
+        offset = std::clamp<qsizetype>(offset, 0, all.size());
+        const qsizetype line = doc.lineAt(offset);
+        switch (type) {
+        case QAccessible::CharBoundary:
+            *start = offset;
+            *end = std::min(all.size(), offset + 1);
+            if (*end < all.size() && all.at(offset).isHighSurrogate() &&
+                all.at(*end).isLowSurrogate())
+                ++*end;
+            return;
+        case QAccessible::WordBoundary: {
+            const qsizetype lineStart = doc.lineStart(line);
+            const qsizetype lineEnd = doc.lineContentEnd(line);
+            if (offset >= lineEnd) {
+                *start = lineEnd;
+                *end = doc.lineEnd(line);
+                return;
+            }
+            const int kind = charClass(all.at(offset));
+            *start = offset;
+            *end = offset + 1;
+            while (*start > lineStart && charClass(all.at(*start - 1)) == kind)
+                --*start;
+            while (*end < lineEnd && charClass(all.at(*end)) == kind)
+                ++*end;
+            return;
+        }
+        case QAccessible::NoBoundary:
+            *start = 0;
+            *end = all.size();
+            return;
+        default: // sentences, paragraphs and lines: the display line with its line break
+            *start = doc.lineStart(line);
+            *end = doc.lineEnd(line);
+            return;
+        }
+    }
+
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                         int *endOffset) const override {
+        qsizetype start, end;
+        unitAt(offset, type, &start, &end);
+        return result(start, end, startOffset, endOffset);
+    }
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                             int *endOffset) const override {
+        qsizetype start, end;
+        unitAt(offset, type, &start, &end);
+        if (start == 0)
+            return result(0, 0, startOffset, endOffset);
+        unitAt(start - 1, type, &start, &end);
+        return result(start, end, startOffset, endOffset);
+    }
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
+                            int *endOffset) const override {
+        qsizetype start, end;
+        unitAt(offset, type, &start, &end);
+        if (end >= view()->length())
+            return result(end, end, startOffset, endOffset);
+        unitAt(end, type, &start, &end);
+        return result(start, end, startOffset, endOffset);
+    }
+
+    QRect characterRect(int offset) const override {
+        const QRect at = view()->positionRect(offset);
+        if (at.isEmpty())
+            return QRect();
+        QRect rect = at;
+        const QRect next = view()->positionRect(offset + 1);
+        if (next.top() == at.top() && next.left() > at.left())
+            rect.setRight(next.left() - 1);
+        return QRect(view()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
+    }
+    int offsetAtPoint(const QPoint &point) const override {
+        const QPoint local = view()->viewport()->mapFromGlobal(point);
+        if (!view()->viewport()->rect().contains(local))
+            return -1;
+        return toInt(view()->positionAt(local));
+    }
+    void scrollToSubstring(int startIndex, int endIndex) override {
+        view()->ensurePositionVisible(endIndex);
+        view()->ensurePositionVisible(startIndex);
+    }
+    QString attributes(int offset, int *startOffset, int *endOffset) const override {
+        Q_UNUSED(offset)
+        *startOffset = 0;
+        *endOffset = characterCount();
+        return QString();
+    }
+
+private:
+    QString result(qsizetype start, qsizetype end, int *startOffset, int *endOffset) const {
+        *startOffset = toInt(start);
+        *endOffset = toInt(end);
+        return text(*startOffset, *endOffset);
+    }
+};
+
+QAccessibleInterface *transcriptAccessibleFactory(const QString &className, QObject *object) {
+    if (className == QLatin1String("TranscriptView") && object && object->isWidgetType())
+        // Qt's accessibility cache owns the interfaces its factories make.
+        return new TranscriptAccessible(static_cast<TranscriptView *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 TranscriptView::TranscriptView(QWidget *parent)
     : QAbstractScrollArea(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(transcriptAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled)
+
     setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    setAcceptDrops(false);
+    viewport()->setAcceptDrops(false);
+    viewport()->setCursor(Qt::IBeamCursor);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            &TranscriptView::onScrollBarAction);
+
+    m_textOption.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Every line is laid out on its own with a fixed left-to-right base direction, so no
+    // character in one line can reorder another.
+    m_textOption.setTextDirection(Qt::LeftToRight);
+    m_textOption.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+    changeEvent(nullptr);
 }
 
 TranscriptView::~TranscriptView() = default;
 
 QString TranscriptView::text() const {
-    return m_text;
+    return m_document.text();
 }
 
 void TranscriptView::setText(const QString &text) {
-    m_text = text;
+    flushAccessibility();
+    const QString old = QAccessible::isActive() ? m_document.text() : QString();
+    const qsizetype oldAnchor = m_anchor, oldPosition = m_position;
+    m_layouts.clear();
+    m_document.setText(text);
     m_anchor = m_position = 0;
-    viewport()->update();
+    m_top = RowPos();
+    m_pinned = false;
+    m_ensureCaret = false;
+    markDirty(true);
+    notifyTextUpdate(0, old, text);
+    emitIfSelectionMoved(oldAnchor, oldPosition);
 }
 
 qsizetype TranscriptView::length() const {
-    return m_text.size();
+    return m_document.length();
 }
 
 void TranscriptView::appendText(QStringView text) {
-    m_text.append(text);
-    viewport()->update();
+    if (text.isEmpty())
+        return;
+    const qsizetype end = m_document.length();
+    applyChange(m_document.append(text));
+    if (m_pendingInsertFrom < 0)
+        m_pendingInsertFrom = end;
 }
 
 qsizetype TranscriptView::selectionStart() const {
-    return qMin(m_anchor, m_position);
+    return std::min(m_anchor, m_position);
 }
 
 void TranscriptView::setSelectionStart(qsizetype position) {
-    m_anchor = m_position = qBound<qsizetype>(0, position, m_text.size());
-    viewport()->update();
+    setCaret(position, false);
 }
 
 qsizetype TranscriptView::selectionLength() const {
-    return qAbs(m_position - m_anchor);
+    return std::abs(m_position - m_anchor);
 }
 
 void TranscriptView::setSelectionLength(qsizetype length) {
     const qsizetype start = selectionStart();
-    m_anchor = start;
-    m_position = start + qBound<qsizetype>(0, length, m_text.size() - start);
-    viewport()->update();
+    select(start, start + std::clamp<qsizetype>(length, 0, m_document.length() - start));
 }
 
 QString TranscriptView::selectedText() const {
-    return m_text.mid(selectionStart(), selectionLength());
+    return m_document.text().mid(selectionStart(), selectionLength());
 }
 
 void TranscriptView::replaceSelection(const QString &text) {
     const qsizetype start = selectionStart();
-    m_text.replace(start, selectionLength(), text);
+    const qsizetype count = selectionLength();
+    const qsizetype oldAnchor = m_anchor, oldPosition = m_position;
+    const bool atEnd = start == m_document.length();
+    if (!atEnd) {
+        flushAccessibility();
+        notifyTextUpdate(start, m_document.text().mid(start, count), text);
+    } else if (m_pendingInsertFrom < 0 && !text.isEmpty()) {
+        m_pendingInsertFrom = start;
+    }
+    applyChange(m_document.replace(start, count, text));
     m_anchor = m_position = start + text.size();
-    viewport()->update();
+    m_preferredX = -1;
+    m_ensureCaret = true;
+    restartCaretBlink();
+    markDirty(true);
+    emitIfSelectionMoved(oldAnchor, oldPosition);
 }
 
-void TranscriptView::paintEvent(QPaintEvent *) {
+void TranscriptView::select(qsizetype anchor, qsizetype position) {
+    const qsizetype oldAnchor = m_anchor, oldPosition = m_position;
+    m_anchor = std::clamp<qsizetype>(anchor, 0, m_document.length());
+    m_position = std::clamp<qsizetype>(position, 0, m_document.length());
+    m_preferredX = -1;
+    restartCaretBlink();
+    emitIfSelectionMoved(oldAnchor, oldPosition);
+}
+
+void TranscriptView::copy() {
+    if (selectionLength() > 0)
+        QGuiApplication::clipboard()->setText(selectedText());
+}
+
+void TranscriptView::selectAll() {
+    select(0, m_document.length());
+}
+
+void TranscriptView::setCaret(qsizetype position, bool keepAnchor) {
+    const qsizetype oldAnchor = m_anchor, oldPosition = m_position;
+    m_position = std::clamp<qsizetype>(position, 0, m_document.length());
+    if (!keepAnchor)
+        m_anchor = m_position;
+    m_preferredX = -1;
+    m_ensureCaret = true;
+    restartCaretBlink();
+    markDirty(false);
+    emitIfSelectionMoved(oldAnchor, oldPosition);
+}
+
+void TranscriptView::emitIfSelectionMoved(qsizetype oldAnchor, qsizetype oldPosition) {
+    if (oldAnchor == m_anchor && oldPosition == m_position)
+        return;
+    // Redraw only when the stretch whose look changed is on screen.
+    const qsizetype from = std::min({oldAnchor, oldPosition, m_anchor, m_position});
+    const qsizetype to = std::max({oldAnchor, oldPosition, m_anchor, m_position});
+    if (m_dirty || (to >= m_shownFrom && from <= m_shownTo))
+        m_repaintPending = true;
+    m_pendingSelectionNotice = true;
+    scheduleFrame();
+    Q_EMIT selectionChanged();
+}
+
+void TranscriptView::applyChange(const TranscriptDocument::Change &change) {
+    m_layouts.erase(m_layouts.lower_bound(change.firstChangedLine), m_layouts.end());
+    // Text that lands below the last line on screen needs no repaint, only a new scroll range.
+    const bool onScreen = m_pinned || change.firstChangedLine <= m_shownLastLine ||
+                          m_shownBottom < viewport()->height();
+    if (m_top.line > change.firstChangedLine) {
+        m_top.line =
+            std::max(change.firstChangedLine, m_top.line + change.linesAfter - change.linesBefore);
+    }
+    m_top.line = std::min(m_top.line, m_document.lineCount() - 1);
+    markDirty(onScreen);
+}
+
+void TranscriptView::markDirty(bool repaint) {
+    m_dirty = true;
+    if (repaint)
+        m_repaintPending = true;
+    scheduleFrame();
+}
+
+void TranscriptView::scheduleFrame() {
+    if (!m_frameTimer.isActive())
+        m_frameTimer.start(kFrameInterval, this);
+}
+
+// --- Layout and scrolling -----------------------------------------------------------------
+
+QTextLayout *TranscriptView::layoutFor(qsizetype line) {
+    auto it = m_layouts.find(line);
+    if (it == m_layouts.end()) {
+        auto layout =
+            std::make_unique<QTextLayout>(m_document.displayText(line), font(), viewport());
+        layout->setTextOption(m_textOption);
+        layout->setCacheEnabled(true);
+        layout->beginLayout();
+        for (int row = 0;; ++row) {
+            QTextLine textLine = layout->createLine();
+            if (!textLine.isValid())
+                break;
+            textLine.setLineWidth(std::max(1, m_textWidth));
+            textLine.setPosition(QPointF(0, qreal(row) * m_rowHeight));
+        }
+        layout->endLayout();
+        it = m_layouts.emplace(line, CachedLayout{std::move(layout), 0}).first;
+    }
+    it->second.used = m_generation;
+    return it->second.layout.get();
+}
+
+int TranscriptView::rowsOf(qsizetype line) {
+    return std::max(1, layoutFor(line)->lineCount());
+}
+
+TranscriptView::RowPos TranscriptView::advance(RowPos from, qsizetype rows) {
+    const qsizetype lastLine = m_document.lineCount() - 1;
+    from.line = std::clamp<qsizetype>(from.line, 0, lastLine);
+    from.row = std::clamp(from.row, 0, rowsOf(from.line) - 1);
+    while (rows > 0) {
+        const int below = rowsOf(from.line) - 1 - from.row;
+        if (rows <= below) {
+            from.row += int(rows);
+            return from;
+        }
+        if (from.line == lastLine) {
+            from.row += below;
+            return from;
+        }
+        rows -= below + 1;
+        ++from.line;
+        from.row = 0;
+    }
+    while (rows < 0) {
+        if (-rows <= from.row) {
+            from.row += int(rows);
+            return from;
+        }
+        if (from.line == 0) {
+            from.row = 0;
+            return from;
+        }
+        rows += from.row + 1;
+        --from.line;
+        from.row = rowsOf(from.line) - 1;
+    }
+    return from;
+}
+
+TranscriptView::RowPos TranscriptView::rowPosOf(qsizetype position) {
+    const qsizetype line = m_document.lineAt(position);
+    QTextLayout *layout = layoutFor(line);
+    const qsizetype index =
+        std::clamp<qsizetype>(position - m_document.lineStart(line), 0, layout->text().size());
+    const QTextLine textLine = layout->lineForTextPosition(int(index));
+    return RowPos{line, textLine.isValid() ? textLine.lineNumber() : 0};
+}
+
+qsizetype TranscriptView::positionInRow(RowPos row, qreal x) {
+    QTextLayout *layout = layoutFor(row.line);
+    const QTextLine textLine = layout->lineAt(std::clamp(row.row, 0, layout->lineCount() - 1));
+    const qsizetype index = textLine.isValid() ? textLine.xToCursor(x - kMargin) : 0;
+    return std::min(m_document.lineStart(row.line) + index, m_document.lineContentEnd(row.line));
+}
+
+int TranscriptView::fullRows() const {
+    return std::max(1, viewport()->height() / m_rowHeight);
+}
+
+const TranscriptView::ShownLine *TranscriptView::shownLine(qsizetype line) const {
+    for (const ShownLine &shown : m_shown) {
+        if (shown.line == line)
+            return &shown;
+    }
+    return nullptr;
+}
+
+void TranscriptView::flush() {
+    if (!m_dirty)
+        return;
+    m_dirty = false;
+    ++m_generation;
+    const RowPos oldTop = m_top;
+    const int width = viewport()->width() - 2 * kMargin;
+    if (width != m_textWidth) {
+        m_textWidth = width;
+        m_layouts.clear();
+    }
+
+    const qsizetype lastLine = m_document.lineCount() - 1;
+    m_pinnedTop = advance(RowPos{lastLine, rowsOf(lastLine) - 1}, -(fullRows() - 1));
+    if (m_ensureCaret) {
+        m_ensureCaret = false;
+        revealCaret();
+    }
+    // Scrolled to the end is where the view stays while text arrives.
+    if (m_pinned || !(m_top < m_pinnedTop)) {
+        m_pinned = true;
+        m_top = m_pinnedTop;
+    } else {
+        m_top = advance(m_top, 0);
+    }
+
+    if (m_top.line != oldTop.line || m_top.row != oldTop.row) {
+        m_repaintPending = true;
+        scheduleFrame();
+    }
+
+    m_shown.clear();
+    const int height = viewport()->height();
+    int y = -m_top.row * m_rowHeight;
+    for (qsizetype line = m_top.line; line <= lastLine && (y < height || m_shown.empty()); ++line) {
+        m_shown.push_back(ShownLine{line, y});
+        y += rowsOf(line) * m_rowHeight;
+    }
+    m_shownLastLine = m_shown.back().line;
+    m_shownBottom = y;
+    m_shownFrom = m_document.lineStart(m_top.line);
+    m_shownTo = m_document.lineEnd(m_shownLastLine);
+    syncScrollBar();
+
+    if (m_layouts.size() > kLayoutCacheLimit) {
+        for (auto it = m_layouts.begin(); it != m_layouts.end();)
+            it = it->second.used == m_generation ? std::next(it) : m_layouts.erase(it);
+    }
+}
+
+void TranscriptView::revealCaret() {
+    if (m_position == m_document.length()) {
+        m_pinned = true;
+        return;
+    }
+    const RowPos caret = rowPosOf(m_position);
+    const RowPos top = m_pinned ? m_pinnedTop : m_top;
+    if (caret < top) {
+        m_top = caret;
+        m_pinned = false;
+    } else if (advance(top, fullRows() - 1) < caret) {
+        m_top = advance(caret, -(fullRows() - 1));
+        m_pinned = false;
+    }
+}
+
+void TranscriptView::syncScrollBar() {
+    QScrollBar *bar = verticalScrollBar();
+    const QSignalBlocker blocker(bar);
+    bar->setRange(0, toInt(m_pinnedTop.line));
+    bar->setPageStep(std::max<int>(1, int(m_shown.size()) - 1));
+    bar->setSingleStep(1);
+    bar->setValue(toInt(m_top.line));
+}
+
+void TranscriptView::scrollContentsBy(int, int) {
+    // Only a move of the scroll bar by the user changes what is shown; our own settings of
+    // the bar agree with the view already.
+    const int value = verticalScrollBar()->value();
+    if (value == m_top.line)
+        return;
+    if (value >= verticalScrollBar()->maximum()) {
+        m_pinned = true;
+    } else {
+        m_pinned = false;
+        m_top = RowPos{value, 0};
+    }
+    markDirty(true);
+}
+
+void TranscriptView::onScrollBarAction(int action) {
+    // The arrows and the page areas of the bar move by rows of text, like the wheel, so a
+    // tall line can be read row by row.
+    qsizetype rows = 0;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        rows = 1;
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        rows = -1;
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        rows = std::max(1, fullRows() - 1);
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        rows = -std::max(1, fullRows() - 1);
+        break;
+    default:
+        return;
+    }
+    scrollByRows(rows);
+    verticalScrollBar()->setSliderPosition(toInt(m_top.line));
+}
+
+void TranscriptView::scrollByRows(qsizetype rows) {
+    flush();
+    m_top = advance(m_top, rows);
+    m_pinned = false;
+    markDirty(true);
+    flush();
+}
+
+void TranscriptView::ensurePositionVisible(qsizetype position) {
+    flush();
+    const RowPos row = rowPosOf(std::clamp<qsizetype>(position, 0, m_document.length()));
+    if (row < m_top) {
+        m_top = row;
+        m_pinned = false;
+    } else if (advance(m_top, fullRows() - 1) < row) {
+        m_top = advance(row, -(fullRows() - 1));
+        m_pinned = false;
+    }
+    markDirty(true);
+}
+
+qsizetype TranscriptView::positionAt(const QPoint &point) {
+    flush();
+    if (m_shown.empty())
+        return 0;
+    const ShownLine *hit = &m_shown.front();
+    for (const ShownLine &shown : m_shown) {
+        if (shown.y > point.y())
+            break;
+        hit = &shown;
+    }
+    const int row = point.y() < hit->y ? 0 : (point.y() - hit->y) / m_rowHeight;
+    return positionInRow(RowPos{hit->line, std::min(row, rowsOf(hit->line) - 1)}, point.x());
+}
+
+QRect TranscriptView::positionRect(qsizetype position) {
+    flush();
+    position = std::clamp<qsizetype>(position, 0, m_document.length());
+    const qsizetype line = m_document.lineAt(position);
+    const ShownLine *shown = shownLine(line);
+    if (!shown)
+        return QRect();
+    QTextLayout *layout = layoutFor(line);
+    const int index =
+        int(std::clamp<qsizetype>(position - m_document.lineStart(line), 0, layout->text().size()));
+    const QTextLine textLine = layout->lineForTextPosition(index);
+    if (!textLine.isValid())
+        return QRect(kMargin, shown->y, 1, m_rowHeight);
+    const int y = shown->y + textLine.lineNumber() * m_rowHeight;
+    if (y >= viewport()->height() || y + m_rowHeight <= 0)
+        return QRect();
+    return QRect(kMargin + qRound(textLine.cursorToX(index)), y, 1, m_rowHeight);
+}
+
+// --- Painting -----------------------------------------------------------------------------
+
+void TranscriptView::paintEvent(QPaintEvent *event) {
+    flush();
     QPainter painter(viewport());
-    painter.drawText(viewport()->rect(), Qt::TextWordWrap, m_text.right(2000));
+    const QPalette &colours = palette();
+    painter.setPen(colours.color(QPalette::Text));
+    // The selection keeps its highlight when the focus is elsewhere.
+    QTextCharFormat selected;
+    selected.setBackground(colours.brush(QPalette::Active, QPalette::Highlight));
+    selected.setForeground(colours.brush(QPalette::Active, QPalette::HighlightedText));
+    const qsizetype selStart = selectionStart();
+    const qsizetype selEnd = selStart + selectionLength();
+    const QRect clip = event->rect();
+
+    for (const ShownLine &shown : m_shown) {
+        QTextLayout *layout = layoutFor(shown.line);
+        const int height = layout->lineCount() * m_rowHeight;
+        if (shown.y + height <= clip.top() || shown.y > clip.bottom())
+            continue;
+        const qsizetype start = m_document.lineStart(shown.line);
+        const qsizetype contentEnd = m_document.lineContentEnd(shown.line);
+        QList<QTextLayout::FormatRange> selections;
+        if (selStart < contentEnd && selEnd > start) {
+            const qsizetype from = std::max(selStart, start);
+            const qsizetype to = std::min(selEnd, contentEnd);
+            selections.append({int(from - start), int(to - from), selected});
+        }
+        const QPointF origin(kMargin, shown.y);
+        layout->draw(&painter, origin, selections, clip);
+        // A selected line break shows as a highlighted blank after the line.
+        if (selStart <= contentEnd && selEnd > contentEnd &&
+            m_document.endsWithLineBreak(shown.line)) {
+            const QTextLine last = layout->lineAt(layout->lineCount() - 1);
+            const int blank = QFontMetrics(font()).horizontalAdvance(u' ');
+            painter.fillRect(QRectF(origin.x() + last.naturalTextWidth(), origin.y() + last.y(),
+                                    blank, m_rowHeight),
+                             selected.background());
+        }
+        if (m_caretVisible && hasFocus() && m_document.lineAt(m_position) == shown.line) {
+            const int index = int(std::min<qsizetype>(m_position - start, contentEnd - start));
+            layout->drawCursor(&painter, origin, index, 1);
+        }
+    }
+}
+
+void TranscriptView::changeEvent(QEvent *event) {
+    if (!event || event->type() == QEvent::FontChange) {
+        const QFontMetrics metrics(font());
+        m_rowHeight = std::max(1, metrics.lineSpacing());
+        // Tab stops every eight average characters, as in a classic text box.
+        m_textOption.setTabStopDistance(8 * std::max(1, metrics.averageCharWidth()));
+        m_layouts.clear();
+        markDirty(true);
+    }
+    if (event)
+        QAbstractScrollArea::changeEvent(event);
+}
+
+void TranscriptView::resizeEvent(QResizeEvent *event) {
+    QAbstractScrollArea::resizeEvent(event);
+    markDirty(true);
+}
+
+void TranscriptView::showEvent(QShowEvent *event) {
+    QAbstractScrollArea::showEvent(event);
+    markDirty(true);
+}
+
+void TranscriptView::timerEvent(QTimerEvent *event) {
+    if (event->timerId() == m_frameTimer.timerId()) {
+        m_frameTimer.stop();
+        if (!isVisible())
+            return; // showing the view asks for a frame again
+        flush();
+        if (m_repaintPending) {
+            m_repaintPending = false;
+            viewport()->update();
+        }
+        flushAccessibility();
+    } else if (event->timerId() == m_caretTimer.timerId()) {
+        m_caretVisible = !m_caretVisible;
+        updateCaret();
+    } else if (event->timerId() == m_dragScrollTimer.timerId()) {
+        const int y = m_dragPoint.y();
+        if (y < 0)
+            scrollByRows(-1);
+        else if (y >= viewport()->height())
+            scrollByRows(1);
+        dragTo(m_dragPoint);
+    } else {
+        QAbstractScrollArea::timerEvent(event);
+    }
+}
+
+void TranscriptView::restartCaretBlink() {
+    if (!hasFocus())
+        return;
+    m_caretVisible = true;
+    const int flash = QApplication::cursorFlashTime();
+    if (flash >= 2)
+        m_caretTimer.start(flash / 2, this);
+    else
+        m_caretTimer.stop();
+    m_repaintPending = true;
+    scheduleFrame();
+}
+
+void TranscriptView::updateCaret() {
+    const QRect rect = positionRect(m_position);
+    if (!rect.isEmpty())
+        viewport()->update(rect.adjusted(-1, 0, 1, 0));
+}
+
+void TranscriptView::focusInEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusInEvent(event);
+    restartCaretBlink();
+}
+
+void TranscriptView::focusOutEvent(QFocusEvent *event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    m_caretTimer.stop();
+    m_caretVisible = false;
+    updateCaret();
+}
+
+// --- Keyboard -----------------------------------------------------------------------------
+
+qsizetype TranscriptView::nextPosition(qsizetype position) const {
+    const QString &text = m_document.text();
+    if (position >= text.size())
+        return text.size();
+    if (position + 1 < text.size()) {
+        const QChar c = text.at(position), after = text.at(position + 1);
+        if ((c == u'\r' && after == u'\n') || (c.isHighSurrogate() && after.isLowSurrogate()))
+            return position + 2;
+    }
+    return position + 1;
+}
+
+qsizetype TranscriptView::previousPosition(qsizetype position) const {
+    const QString &text = m_document.text();
+    if (position <= 0)
+        return 0;
+    if (position >= 2) {
+        const QChar c = text.at(position - 2), after = text.at(position - 1);
+        if ((c == u'\r' && after == u'\n') || (c.isHighSurrogate() && after.isLowSurrogate()))
+            return position - 2;
+    }
+    return position - 1;
+}
+
+qsizetype TranscriptView::wordStart(qsizetype position) const {
+    const QString &text = m_document.text();
+    while (position > 0 && !isWordChar(text.at(position - 1)))
+        --position;
+    while (position > 0 && isWordChar(text.at(position - 1)))
+        --position;
+    return position;
+}
+
+qsizetype TranscriptView::wordEnd(qsizetype position) const {
+    const QString &text = m_document.text();
+    while (position < text.size() && isWordChar(text.at(position)))
+        ++position;
+    while (position < text.size() && !isWordChar(text.at(position)))
+        ++position;
+    return position;
+}
+
+void TranscriptView::selectWordAt(qsizetype position) {
+    const QString &text = m_document.text();
+    const qsizetype line = m_document.lineAt(position);
+    const qsizetype lineStart = m_document.lineStart(line);
+    const qsizetype lineEnd = m_document.lineContentEnd(line);
+    if (lineStart == lineEnd) {
+        select(position, position);
+        return;
+    }
+    position = std::clamp(position, lineStart, lineEnd - 1);
+    const int kind = charClass(text.at(position));
+    qsizetype start = position, end = position + 1;
+    while (start > lineStart && charClass(text.at(start - 1)) == kind)
+        --start;
+    while (end < lineEnd && charClass(text.at(end)) == kind)
+        ++end;
+    select(start, end);
+}
+
+void TranscriptView::moveVertically(qsizetype rows, bool keepAnchor) {
+    flush();
+    const RowPos from = rowPosOf(m_position);
+    if (m_preferredX < 0) {
+        const QRect caret = positionRect(m_position);
+        QTextLayout *layout = layoutFor(from.line);
+        const int index = int(std::clamp<qsizetype>(m_position - m_document.lineStart(from.line), 0,
+                                                    layout->text().size()));
+        m_preferredX =
+            caret.isEmpty() ? kMargin + layout->lineAt(from.row).cursorToX(index) : caret.x();
+    }
+    const qreal x = m_preferredX;
+    const RowPos to = advance(from, rows);
+    const qsizetype position = positionInRow(to, x);
+    setCaret(position, keepAnchor);
+    m_preferredX = x;
+}
+
+void TranscriptView::moveToRowEdge(bool toEnd, bool keepAnchor) {
+    flush();
+    const RowPos row = rowPosOf(m_position);
+    QTextLayout *layout = layoutFor(row.line);
+    const QTextLine textLine = layout->lineAt(row.row);
+    const qsizetype lineStart = m_document.lineStart(row.line);
+    qsizetype position = lineStart + textLine.textStart();
+    if (toEnd) {
+        position += textLine.textLength();
+        // The end of a wrapped row is the start of the next one: stop before the blank the
+        // row was broken at, so the caret stays on this row.
+        if (row.row + 1 < layout->lineCount() && position > lineStart + textLine.textStart())
+            --position;
+    }
+    setCaret(std::min(position, m_document.lineContentEnd(row.line)), keepAnchor);
+}
+
+void TranscriptView::keyPressEvent(QKeyEvent *event) {
+    if (event == QKeySequence::Copy ||
+        (event->key() == Qt::Key_Insert && event->modifiers() == Qt::ControlModifier)) {
+        copy();
+        return;
+    }
+    if (event == QKeySequence::SelectAll) {
+        selectAll();
+        return;
+    }
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    const bool control = event->modifiers() & Qt::ControlModifier;
+    const bool hasSelection = selectionLength() > 0;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        if (!shift && hasSelection && !control)
+            setCaret(selectionStart(), false);
+        else
+            setCaret(control ? wordStart(m_position) : previousPosition(m_position), shift);
+        return;
+    case Qt::Key_Right:
+        if (!shift && hasSelection && !control)
+            setCaret(selectionStart() + selectionLength(), false);
+        else
+            setCaret(control ? wordEnd(m_position) : nextPosition(m_position), shift);
+        return;
+    case Qt::Key_Up:
+        moveVertically(-1, shift);
+        return;
+    case Qt::Key_Down:
+        moveVertically(1, shift);
+        return;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        const qsizetype page = std::max(1, fullRows() - 1);
+        const qsizetype rows = event->key() == Qt::Key_PageUp ? -page : page;
+        scrollByRows(rows);
+        moveVertically(rows, shift);
+        return;
+    }
+    case Qt::Key_Home:
+        if (control)
+            setCaret(0, shift);
+        else
+            moveToRowEdge(false, shift);
+        return;
+    case Qt::Key_End:
+        if (control)
+            setCaret(m_document.length(), shift);
+        else
+            moveToRowEdge(true, shift);
+        return;
+    case Qt::Key_Backspace:
+    case Qt::Key_Delete:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Insert:
+        return; // the user cannot change the text
+    default:
+        break;
+    }
+    if (event == QKeySequence::Paste || event == QKeySequence::Cut || event == QKeySequence::Undo ||
+        event == QKeySequence::Redo || (!event->text().isEmpty() && event->text().at(0).isPrint()))
+        return;
+    event->ignore();
+}
+
+bool TranscriptView::event(QEvent *event) {
+    // Keep the keys this view acts on from being taken as shortcuts elsewhere in the window.
+    if (event->type() == QEvent::ShortcutOverride) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (key == QKeySequence::Copy || key == QKeySequence::SelectAll) {
+            event->accept();
+            return true;
+        }
+    }
+    return QAbstractScrollArea::event(event);
+}
+
+// --- Mouse --------------------------------------------------------------------------------
+
+void TranscriptView::mousePressEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return; // no middle-button paste, and the right button opens the context menu
+
+    const qsizetype position = positionAt(event->position().toPoint());
+    setCaret(position, event->modifiers() & Qt::ShiftModifier);
+    m_dragging = true;
+}
+
+void TranscriptView::mouseMoveEvent(QMouseEvent *event) {
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton))
+        return;
+    m_dragPoint = event->position().toPoint();
+    dragTo(m_dragPoint);
+    // Past the top or bottom edge the view scrolls while the button stays down.
+    if (m_dragPoint.y() < 0 || m_dragPoint.y() >= viewport()->height()) {
+        if (!m_dragScrollTimer.isActive())
+            m_dragScrollTimer.start(kDragScrollInterval, this);
+    } else {
+        m_dragScrollTimer.stop();
+    }
+}
+
+void TranscriptView::dragTo(const QPoint &point) {
+    const QPoint inside(point.x(), std::clamp(point.y(), 0, viewport()->height() - 1));
+    const qsizetype oldAnchor = m_anchor, oldPosition = m_position;
+    m_position = positionAt(inside);
+    restartCaretBlink();
+    emitIfSelectionMoved(oldAnchor, oldPosition);
+}
+
+void TranscriptView::mouseReleaseEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton)
+        return;
+    m_dragging = false;
+    m_dragScrollTimer.stop();
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (clipboard->supportsSelection() && selectionLength() > 0)
+        clipboard->setText(selectedText(), QClipboard::Selection);
+}
+
+void TranscriptView::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (event->button() != Qt::LeftButton) {
+        event->ignore();
+        return;
+    }
+    selectWordAt(positionAt(event->position().toPoint()));
+}
+
+void TranscriptView::wheelEvent(QWheelEvent *event) {
+    m_wheelRemainder += event->angleDelta().y();
+    const int steps = m_wheelRemainder / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelRemainder -= steps * QWheelEvent::DefaultDeltasPerStep;
+    if (steps != 0)
+        scrollByRows(-qsizetype(steps) * QApplication::wheelScrollLines());
+    event->accept();
+}
+
+void TranscriptView::contextMenuEvent(QContextMenuEvent *event) {
+    QMenu menu(this);
+    QAction *copyAction = menu.addAction(tr("&Copy"), this, &TranscriptView::copy);
+    copyAction->setObjectName(QStringLiteral("copyAction"));
+    copyAction->setEnabled(selectionLength() > 0);
+    QAction *selectAllAction = menu.addAction(tr("Select &All"), this, &TranscriptView::selectAll);
+    selectAllAction->setObjectName(QStringLiteral("selectAllAction"));
+    selectAllAction->setEnabled(length() > 0);
+    menu.exec(event->globalPos());
+}
+
+// --- Accessibility ------------------------------------------------------------------------
+
+void TranscriptView::flushAccessibility() {
+    const qsizetype insertFrom = m_pendingInsertFrom;
+    const bool selectionNotice = m_pendingSelectionNotice;
+    m_pendingInsertFrom = -1;
+    m_pendingSelectionNotice = false;
+    if (!QAccessible::isActive())
+        return;
+    if (insertFrom >= 0 && insertFrom < length()) {
+        QAccessibleTextInsertEvent inserted(this, toInt(insertFrom),
+                                            m_document.text().mid(insertFrom));
+        QAccessible::updateAccessibility(&inserted);
+    }
+    if (selectionNotice) {
+        QAccessibleTextSelectionEvent selection(this, toInt(selectionStart()),
+                                                toInt(selectionStart() + selectionLength()));
+        selection.setCursorPosition(toInt(m_position));
+        QAccessible::updateAccessibility(&selection);
+        QAccessibleTextCursorEvent cursor(this, toInt(m_position));
+        QAccessible::updateAccessibility(&cursor);
+    }
+}
+
+void TranscriptView::notifyTextUpdate(qsizetype position, const QString &removed,
+                                      const QString &inserted) {
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleTextUpdateEvent update(this, toInt(position), removed, inserted);
+    QAccessible::updateAccessibility(&update);
 }

@@ -1,18 +1,33 @@
 #pragma once
 
+#include "transcriptdocument.h"
+
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
 #include <QString>
 #include <QStringView>
+#include <QTextOption>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+class QTextLayout;
 
 // The chat transcript: one text, shown multi-line and read-only for the user.
 //
 // Its text interface is that of a standard text box and counts positions in UTF-16 code
 // units, CR LF being two of them. It gives back exactly the characters put in: lone CR,
 // lone LF, NUL and every other control character included. On screen, lines break at CR LF
-// only, long lines wrap at the view's width, and the text is never read as markup.
+// only, long lines wrap at the view's width, control characters show as visible symbols, and
+// the text is never read as markup.
 //
 // The user can place the caret, select with mouse and keyboard, scroll and copy, but cannot
 // change the text; the program changes it through the operations below.
+//
+// The view keeps the text and an index of its lines (TranscriptDocument) and lays out only
+// the lines on screen, so appending costs the same however long the transcript has grown.
+// Changes are drawn at most once a frame, however fast they come.
 class TranscriptView : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -41,14 +56,133 @@ public:
     // is selected; the caret then stands after the inserted text, nothing selected.
     void replaceSelection(const QString &text);
 
+    // The caret, which is one end of the selection (the other is the anchor).
+    qsizetype cursorPosition() const { return m_position; }
+    // Selects from `anchor` to `position`, the caret at `position`, without scrolling.
+    void select(qsizetype anchor, qsizetype position);
+
+    // Puts the selected text on the clipboard as plain text (nothing when none is selected).
+    void copy();
+    void selectAll();
+
+    // The caret position nearest to `point` (viewport coordinates).
+    qsizetype positionAt(const QPoint &point);
+    // Where the caret stands at `position`, in viewport coordinates; empty when off screen.
+    QRect positionRect(qsizetype position);
+    void ensurePositionVisible(qsizetype position);
+
+    const TranscriptDocument &document() const { return m_document; }
+
 Q_SIGNALS:
     void selectionChanged();
 
 protected:
+    bool event(QEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void showEvent(QShowEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
-    QString m_text;
+    // A row on screen: a display line and one of the rows it wraps into.
+    struct RowPos {
+        qsizetype line = 0;
+        int row = 0;
+        bool operator<(const RowPos &other) const {
+            return line < other.line || (line == other.line && row < other.row);
+        }
+    };
+    struct ShownLine {
+        qsizetype line;
+        int y;
+    };
+    struct CachedLayout {
+        std::unique_ptr<QTextLayout> layout;
+        quint64 used = 0;
+    };
+
+    // Takes in an edit of the document: drops the layouts it made stale and asks for a frame.
+    void applyChange(const TranscriptDocument::Change &change);
+    void setCaret(qsizetype position, bool keepAnchor);
+    void emitIfSelectionMoved(qsizetype oldAnchor, qsizetype oldPosition);
+
+    // Settles the scroll position, the lines on screen and the scroll bar after changes.
+    void flush();
+    void markDirty(bool repaint);
+    void scheduleFrame();
+    void revealCaret();
+    void syncScrollBar();
+    void scrollByRows(qsizetype rows);
+    void onScrollBarAction(int action);
+
+    QTextLayout *layoutFor(qsizetype line);
+    int rowsOf(qsizetype line);
+    RowPos advance(RowPos from, qsizetype rows);
+    RowPos rowPosOf(qsizetype position);
+    qsizetype positionInRow(RowPos row, qreal x);
+    int fullRows() const;
+    const ShownLine *shownLine(qsizetype line) const;
+
+    qsizetype nextPosition(qsizetype position) const;
+    qsizetype previousPosition(qsizetype position) const;
+    qsizetype wordStart(qsizetype position) const;
+    qsizetype wordEnd(qsizetype position) const;
+    void selectWordAt(qsizetype position);
+    void moveVertically(qsizetype rows, bool keepAnchor);
+    void moveToRowEdge(bool toEnd, bool keepAnchor);
+    void dragTo(const QPoint &point);
+    void restartCaretBlink();
+    void updateCaret();
+    void flushAccessibility();
+    void notifyTextUpdate(qsizetype position, const QString &removed, const QString &inserted);
+
+    TranscriptDocument m_document;
     qsizetype m_anchor = 0;
     qsizetype m_position = 0;
+
+    // Scroll state: the row at the top of the view, or pinned to the end of the text.
+    RowPos m_top;
+    RowPos m_pinnedTop;
+    bool m_pinned = false;
+    bool m_ensureCaret = false;
+    bool m_dirty = true;
+    bool m_repaintPending = false;
+    int m_wheelRemainder = 0;
+    qreal m_preferredX = -1;
+
+    // Layouts of the lines on screen and near the end, keyed by display line.
+    std::map<qsizetype, CachedLayout> m_layouts;
+    quint64 m_generation = 0;
+    std::vector<ShownLine> m_shown;
+    // What the last frame showed: its last line, where that line ended on screen, and the
+    // stretch of text it covered.
+    qsizetype m_shownLastLine = -1;
+    int m_shownBottom = 0;
+    qsizetype m_shownFrom = 0;
+    qsizetype m_shownTo = -1;
+    QTextOption m_textOption;
+    int m_rowHeight = 1;
+    int m_textWidth = -1;
+
+    QBasicTimer m_frameTimer;
+    QBasicTimer m_caretTimer;
+    QBasicTimer m_dragScrollTimer;
+    bool m_caretVisible = false;
+    bool m_dragging = false;
+    QPoint m_dragPoint;
+
+    // Accessibility notices waiting for the next frame.
+    qsizetype m_pendingInsertFrom = -1;
+    bool m_pendingSelectionNotice = false;
 };
