@@ -54,12 +54,16 @@ void TestGatewayBinary::printsConnectionsAndStopsOnSigterm() {
     ChatClient lingering;
     QVERIFY(lingering.connectTo(address));
     QVERIFY(!lingering.waitFor("Username: ").isNull());
+    const QByteArray lingeringPeer = "127.0.0.31:" + QByteArray::number(lingering.localPort());
 
     gateway.terminate(); // SIGTERM
     QVERIFY(gateway.waitForFinished(5000));
     QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
     QCOMPARE(gateway.exitCode(), 0);
     QVERIFY(lingering.waitForClosed());
+    output += gateway.readAllStandardOutput();
+    const QByteArray last = "Disconnected " + lingeringPeer + "\nStopped.\n";
+    QVERIFY2(output.endsWith(last), output.constData());
     QVERIFY(gateway.readAllStandardError().isEmpty());
 }
 

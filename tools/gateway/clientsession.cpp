@@ -92,6 +92,12 @@ void ClientSession::drop() {
         Qt::QueuedConnection);
 }
 
+void ClientSession::closeNow() {
+    m_ending = true;
+    m_socket->flush();
+    m_socket->disconnectFromHost();
+}
+
 void ClientSession::readPending() {
     const QByteArray bytes = m_socket->read(kReadPiece);
     if (m_ending)

@@ -56,6 +56,9 @@ public:
     void closeWith(const QByteArray &line);
     // Ends the connection at once, without sending what is still queued.
     void drop();
+    // Hands what is queued to the system and closes in order, without waiting for the event
+    // loop; for a gateway that stops.
+    void closeNow();
 
 Q_SIGNALS:
     // Name and password as typed. A handler answers with acceptLogOn or refuseLogOn; an

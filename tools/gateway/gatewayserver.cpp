@@ -13,11 +13,18 @@ GatewayServer::GatewayServer(QObject *parent)
 }
 
 GatewayServer::~GatewayServer() {
-    // End the sessions while the chat they report to still exists.
+    stop();
+}
+
+void GatewayServer::stop() {
+    m_server.close();
+    // The event loop may be over: each session is ended here and now, while the chat it
+    // reports to still exists.
     const QList<ClientSession *> sessions = std::exchange(m_sessions, {});
     for (ClientSession *session : sessions) {
         disconnect(session, nullptr, this, nullptr);
-        m_chat.removeSession(session);
+        session->closeNow();
+        endSession(session);
         delete session;
     }
 }
@@ -36,7 +43,10 @@ void GatewayServer::acceptClients() {
         }
         m_sessions.append(session);
         session->setLogOnTimeout(m_logOnTimeout);
-        connect(session, &ClientSession::closed, this, [this, session] { endSession(session); });
+        connect(session, &ClientSession::closed, this, [this, session] {
+            endSession(session);
+            session->deleteLater();
+        });
         Q_EMIT clientConnected(session->peer());
         m_chat.addSession(session);
     }
@@ -47,5 +57,4 @@ void GatewayServer::endSession(ClientSession *session) {
     const QByteArray name = session->isLoggedOn() ? session->user().name : QByteArray();
     m_chat.removeSession(session);
     Q_EMIT clientDisconnected(session->peer(), name);
-    session->deleteLater();
 }

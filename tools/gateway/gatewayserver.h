@@ -22,6 +22,8 @@ public:
     ~GatewayServer() override;
 
     bool listen(const QHostAddress &address, quint16 port = kPort);
+    // Stops listening and closes every connection; each is reported as disconnected.
+    void stop();
     QString errorString() const { return m_server.errorString(); }
     QHostAddress address() const { return m_server.serverAddress(); }
 

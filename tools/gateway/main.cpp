@@ -105,6 +105,7 @@ int main(int argc, char *argv[]) {
 
     printLine(QStringLiteral("Listening on ") + describe(address));
     const int status = QCoreApplication::exec();
+    server.stop();
     printLine(QStringLiteral("Stopped."));
     return status;
 }
