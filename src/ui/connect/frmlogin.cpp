@@ -6,6 +6,7 @@
 #include "ui/look.h"
 #include "ui/singlewindow.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -114,6 +115,10 @@ void frmLogin::createServerBox() {
     Combo1->setGeometry(twipsRect(1080, 840, 2415, 315));
     Combo1->setFont(verdanaFont());
     setColours(Combo1, kYellow, kBlack);
+    // The drop-down button stays a standard button, its arrow in the standard colour.
+    QPalette palette = Combo1->palette();
+    palette.setBrush(QPalette::ButtonText, QApplication::palette().buttonText());
+    Combo1->setPalette(palette);
     Combo1->setEditable(true);
     // The text is exactly what was typed or picked: no completion from the list, and Enter
     // adds nothing to the list (it presses "Log On!").
