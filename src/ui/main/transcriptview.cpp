@@ -304,10 +304,14 @@ void TranscriptView::replaceSelection(const QString &text) {
     const qsizetype start = selectionStart();
     const qsizetype count = selectionLength();
     const qsizetype oldAnchor = m_anchor, oldPosition = m_position;
+    // An insertion at the end is an append, told to a screen reader with the next frame;
+    // any other edit is told at once, after earlier appends.
     const bool atEnd = start == m_document.length();
+    QString removed;
     if (!atEnd) {
         flushAccessibility();
-        notifyTextUpdate(start, m_document.text().mid(start, count), text);
+        if (QAccessible::isActive())
+            removed = m_document.text().mid(start, count);
     } else if (m_pendingInsertFrom < 0 && !text.isEmpty()) {
         m_pendingInsertFrom = start;
     }
@@ -317,6 +321,8 @@ void TranscriptView::replaceSelection(const QString &text) {
     m_ensureCaret = true;
     restartCaretBlink();
     markDirty(true);
+    if (!atEnd)
+        notifyTextUpdate(start, removed, text);
     emitIfSelectionMoved(oldAnchor, oldPosition);
 }
 
@@ -864,7 +870,8 @@ void TranscriptView::moveToRowEdge(bool toEnd, bool keepAnchor) {
         position += textLine.textLength();
         // The end of a wrapped row is the start of the next one: stop before the blank the
         // row was broken at, so the caret stays on this row.
-        if (row.row + 1 < layout->lineCount() && position > lineStart + textLine.textStart())
+        if (row.row + 1 < layout->lineCount() && position > lineStart + textLine.textStart() &&
+            m_document.text().at(position - 1).isSpace())
             --position;
     }
     setCaret(std::min(position, m_document.lineContentEnd(row.line)), keepAnchor);

@@ -218,6 +218,32 @@ private Q_SLOTS:
         QCOMPARE(view->selectedText(), QStringLiteral("second"));
     }
 
+    // Colours come from the palette; the caret shows only with the focus, the selection keeps
+    // the active highlight without it.
+    void drawsCaretAndSelectionInPaletteColours() {
+        QPalette colours = view->palette();
+        colours.setColor(QPalette::Base, Qt::black);
+        colours.setColor(QPalette::Text, Qt::yellow);
+        colours.setColor(QPalette::Active, QPalette::Highlight, Qt::blue);
+        colours.setColor(QPalette::Inactive, QPalette::Highlight, Qt::gray);
+        view->setPalette(colours);
+        view->setText(QStringLiteral("a      b      c"));
+        auto pixel = [&](const QPoint &point) {
+            return view->viewport()->grab().toImage().pixelColor(point);
+        };
+        const QPoint caret = pointOf(4);
+        const QPoint blank = pointOf(11) - QPoint(3, 0);
+        view->setSelectionStart(4);
+        view->setFocus();
+        // The caret inverts what is under it, as text boxes do.
+        QTRY_VERIFY(pixel(caret) != QColor(Qt::black));
+        view->setSelectionStart(9);
+        view->setSelectionLength(4);
+        view->clearFocus();
+        QTRY_COMPARE(pixel(blank), QColor(Qt::blue));
+        QCOMPARE(pixel(caret), QColor(Qt::black));
+    }
+
     void dragPastTheEdgeScrolls() {
         view->setText(chatLines(200));
         QScrollBar *bar = view->verticalScrollBar();
