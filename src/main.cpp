@@ -2,11 +2,15 @@
 #include "ui/singlewindow.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brackmoor Chat"));
     QApplication::setApplicationVersion(QStringLiteral("3.05"));
+    // Ties the windows to the installed launcher and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.BrackmoorChat"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.BrackmoorChat")));
     // The program ends when its last window, tool windows included, is gone.
     QApplication::setQuitOnLastWindowClosed(false);
 
