@@ -14,6 +14,7 @@ e2e_begin chat "$@"
 e2e_start_x
 e2e_start_window_manager
 e2e_start_gateway $ADDRESS
+ADDRESS=$E2E_ADDRESS
 
 e2e_log "step: the main window opens"
 e2e_start_client alice

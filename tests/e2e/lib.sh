@@ -215,20 +215,35 @@ e2e_window_manager_running() {
     wmctrl -m >/dev/null 2>&1
 }
 
-e2e_gateway_listening() {
-    grep -q "^Listening on $1:6112" "$E2E_RUN/gateway.log" && return 0
-    if e2e_process_ended "$E2E_GATEWAY_PID"; then
-        e2e_fail "the gateway ended before listening on $1:6112"
-    fi
-    return 1
+# Waits until the gateway listens (status 0) or has ended (status 1).
+e2e_gateway_started() {
+    local deadline=$(($(e2e_now_us) + E2E_TIMEOUT * 1000000))
+    until grep -q "^Listening on $1:6112" "$E2E_RUN/gateway.log"; do
+        e2e_process_ended "$E2E_GATEWAY_PID" && return 1
+        [ "$(e2e_now_us)" -lt "$deadline" ] || e2e_fail "gateway not listening after ${E2E_TIMEOUT} s"
+        sleep 0.1
+    done
 }
 
-# e2e_start_gateway ADDRESS: the local gateway on ADDRESS:6112.
+# e2e_start_gateway ADDRESS: the local gateway on ADDRESS:6112, or on the next free address
+# of the tests' range 127.0.0.40 to 127.0.0.49 when another run of the same scenario (from
+# another build tree) holds it. Sets E2E_ADDRESS to the address used.
 e2e_start_gateway() {
-    "$E2E_GATEWAY" "$1" >"$E2E_RUN/gateway.log" 2>&1 &
-    E2E_GATEWAY_PID=$!
-    e2e_track $E2E_GATEWAY_PID "gateway on $1:6112"
-    e2e_wait "gateway listening on $1:6112" e2e_gateway_listening "$1"
+    local first=${1##*.} n address
+    for ((n = 0; n < 10; n++)); do
+        address=127.0.0.$((40 + (first - 40 + n) % 10))
+        "$E2E_GATEWAY" "$address" >"$E2E_RUN/gateway.log" 2>&1 &
+        E2E_GATEWAY_PID=$!
+        e2e_track $E2E_GATEWAY_PID "gateway on $address:6112"
+        if e2e_gateway_started "$address"; then
+            E2E_ADDRESS=$address
+            return 0
+        fi
+        grep -q 'cannot listen' "$E2E_RUN/gateway.log" ||
+            e2e_fail "the gateway ended before listening on $address:6112"
+        e2e_log "  $address:6112 is taken; trying the next address"
+    done
+    e2e_fail "no free address for the gateway in 127.0.0.40 to 127.0.0.49"
 }
 
 # --- windows ---------------------------------------------------------------------------
@@ -293,21 +308,29 @@ e2e_size_is() {
     [ "$GEO_W" -eq "$2" ] && [ "$GEO_H" -eq "$3" ]
 }
 
-# The window's client area is centred on the screen, give or take the window manager's
-# title bar and border, which the program does not know when it places the window.
+# e2e_centred ID [OWNER]: the window's client area is centred on the screen, or on the
+# client area of the window OWNER, give or take the window manager's title bar and border,
+# which the program does not know when it places the window.
 e2e_centred() {
+    local cx=$E2E_SCREEN_WIDTH cy=$E2E_SCREEN_HEIGHT # twice the centre
+    if [ $# -gt 1 ]; then
+        e2e_client_geometry "$2"
+        cx=$((2 * GEO_X + GEO_W))
+        cy=$((2 * GEO_Y + GEO_H))
+    fi
     e2e_client_geometry "$1"
-    local dx=$((2 * GEO_X + GEO_W - E2E_SCREEN_WIDTH))
-    local dy=$((2 * GEO_Y + GEO_H - E2E_SCREEN_HEIGHT))
+    local dx=$((2 * GEO_X + GEO_W - cx)) dy=$((2 * GEO_Y + GEO_H - cy))
     [ "${dx#-}" -le 60 ] && [ "${dy#-}" -le 60 ]
 }
 
-# e2e_check_window ID NAME WIDTH HEIGHT: the client area is WIDTH x HEIGHT pixels and the
-# window is centred on the screen.
+# e2e_check_window ID NAME WIDTH HEIGHT [OWNER]: the client area is WIDTH x HEIGHT pixels
+# and the window is centred on the screen (or on the window OWNER).
 e2e_check_window() {
+    local where="the screen"
+    [ $# -gt 4 ] && where="its owner"
     e2e_check "$2 client area is $3 x $4" e2e_size_is "$1" "$3" "$4"
     e2e_log "  $2: client area ${GEO_W}x${GEO_H} at ${GEO_X},${GEO_Y}"
-    e2e_check "$2 is centred on the screen" e2e_centred "$1"
+    e2e_check "$2 is centred on $where" e2e_centred "$1" "${@:5}"
 }
 
 e2e_painted() {
