@@ -28,7 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt loads its platform plugin (xcb, wayland) at run time, and the windows fall back to
 # DejaVu where their own fonts are missing.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core, fonts-dejavu-extra, fonts-liberation")
 # Symbola draws the symbols the transcript shows for control characters.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-symbola")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

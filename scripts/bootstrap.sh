@@ -13,7 +13,7 @@ BRACKMOOR_BUILD_TYPE=${BRACKMOOR_BUILD_TYPE:-RelWithDebInfo}
 BRACKMOOR_BUILD_PACKAGES=(
     cmake ninja-build g++ pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev libvulkan-dev
-    fonts-dejavu-core fonts-liberation fonts-symbola
+    fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-symbola
 )
 
 brackmoor_install_missing() {

@@ -1,3 +1,4 @@
+#include "ui/look.h"
 #include "ui/main/form1.h"
 #include "ui/singlewindow.h"
 
@@ -11,6 +12,7 @@ int main(int argc, char *argv[]) {
     // Ties the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.BrackmoorChat"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.BrackmoorChat")));
+    QApplication::setFont(windowFont());
     // The program ends when its last window, tool windows included, is gone.
     QApplication::setQuitOnLastWindowClosed(false);
 

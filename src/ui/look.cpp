@@ -21,7 +21,9 @@ QString firstInstalled(std::initializer_list<const char *> families) {
 
 QString verdanaFamily() {
     static const QString family =
-        firstInstalled({"Verdana", "DejaVu Sans", "Bitstream Vera Sans", "Liberation Sans"});
+        // The condensed cut of DejaVu Sans is as wide as Verdana; the regular cut would not
+        // fit the captions into their boxes.
+        firstInstalled({"Verdana", "DejaVu Sans Condensed", "Liberation Sans", "DejaVu Sans"});
     return family;
 }
 
@@ -29,6 +31,19 @@ QString arialFamily() {
     static const QString family =
         firstInstalled({"Arial", "Liberation Sans", "Arimo", "Helvetica", "DejaVu Sans"});
     return family;
+}
+
+QString windowFamily() {
+    static const QString family =
+        firstInstalled({"Microsoft Sans Serif", "MS Sans Serif", "Liberation Sans", "Arimo",
+                        "DejaVu Sans Condensed", "DejaVu Sans"});
+    return family;
+}
+
+QFont windowFont() {
+    QFont font(windowFamily());
+    font.setPointSizeF(8.25);
+    return font;
 }
 
 QFont verdanaFont(qreal pointSize) {

@@ -23,6 +23,11 @@ QString verdanaFamily();
 // Arial where it is installed, otherwise a metric-compatible or close sans-serif.
 QString arialFamily();
 
+// The windows' default font: MS Sans Serif 8.25 pt where installed, else a sans-serif of
+// its size. The program sets it as the application font at start.
+QString windowFamily();
+QFont windowFont();
+
 QFont verdanaFont(qreal pointSize = 8.25);
 QFont arialFont(qreal pointSize, bool bold);
 
