@@ -6,6 +6,7 @@
 # and leave with File, Exit while another window is open.
 #
 # Usage: chat.sh CLIENT GATEWAY OUTDIR
+# shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 ADDRESS=127.0.0.40
@@ -82,11 +83,14 @@ e2e_check_window "$ip" '"Your IP"' 140 60
 e2e_read_field "$alice_WIN" "$ip"
 e2e_check "the IP box first shows the placeholder (it shows \"$FIELD\")" \
     test "$FIELD" = 255.255.255.255
+ip_box_shows_address() {
+    e2e_copy_field_to "$E2E_RUN/field.txt"
+    FIELD=$(cat "$E2E_RUN/field.txt")
+    [[ $FIELD =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ && $FIELD != 255.255.255.255 ]]
+}
 e2e_keys Tab Tab space shift+Tab shift+Tab
-e2e_poll "$E2E_TIMEOUT" eval '! e2e_field_is 255.255.255.255' || true
-FIELD=$(cat "$E2E_RUN/field.txt")
-e2e_check "Tell Me shows a dotted IPv4 address (it shows \"$FIELD\")" \
-    eval '[[ $FIELD =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ && $FIELD != 255.255.255.255 ]]'
+e2e_poll "$E2E_TIMEOUT" ip_box_shows_address || true
+e2e_check "Tell Me shows a dotted IPv4 address (it shows \"$FIELD\")" ip_box_shows_address
 e2e_keys Tab space
 e2e_wait "closing of the IP window after Close" e2e_window_gone "$ip"
 

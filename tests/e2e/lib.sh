@@ -201,7 +201,8 @@ e2e_start_x() {
         3>"$displayfile" >"$E2E_RUN/xvfb.log" 2>&1 &
     e2e_track $! Xvfb
     e2e_wait "display number from Xvfb" e2e_file_has_line "$displayfile"
-    export DISPLAY=:$(head -n 1 "$displayfile")
+    DISPLAY=:$(head -n 1 "$displayfile")
+    export DISPLAY
     e2e_log "X server on $DISPLAY"
 }
 
@@ -408,8 +409,8 @@ e2e_read_field() {
 # e2e_fill TEXT: replaces the text of the focused text box with TEXT and checks that the
 # box holds it, typing again when the window has not yet taken every key.
 e2e_fill() {
-    local attempt
-    for attempt in 1 2 3; do
+    local _
+    for _ in 1 2 3; do
         e2e_keys ctrl+a
         e2e_type "$1"
         e2e_poll 3 e2e_field_is "$1" && return 0

@@ -4,6 +4,7 @@
 # its connection.
 #
 # Usage: twoclients.sh CLIENT GATEWAY OUTDIR
+# shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 ADDRESS=127.0.0.41

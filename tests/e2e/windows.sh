@@ -3,6 +3,7 @@
 # keeps running while a help window outlives the main window and ends with it.
 #
 # Usage: windows.sh CLIENT GATEWAY OUTDIR
+# shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 e2e_begin windows "$@"
