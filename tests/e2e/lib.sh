@@ -340,6 +340,12 @@ e2e_painted() {
     [ "$(/usr/bin/identify -format '%k' "$2" 2>/dev/null)" -gt 8 ]
 }
 
+# e2e_wait_painted ID: waits until the window has been painted, which is also when it
+# takes keys (keys sent the moment it maps may be lost).
+e2e_wait_painted() {
+    e2e_wait "painted window $1" e2e_painted "$1" "$E2E_RUN/painted.png"
+}
+
 # e2e_screenshot ID NAME: saves the window, title bar included, once it has been painted,
 # as screenshots/SCENARIO-NAME.png in the build tree.
 e2e_screenshot() {
@@ -429,6 +435,8 @@ e2e_start_client() {
     e2e_track "$pid" "client $1"
     printf -v "${1}_PID" '%s' "$pid"
     e2e_find_window "${1}_WIN" "$pid" "$E2E_MAIN_TITLE"
+    local win=${1}_WIN
+    e2e_wait_painted "${!win}"
 }
 
 # Copies the whole transcript of the main window WIN to FILE through its Edit menu. This
@@ -497,6 +505,8 @@ e2e_log_on() {
     if [ "$first" = first ]; then
         e2e_screenshot "$login" login
         e2e_check_window "$login" '"Log In"' 242 114
+    else
+        e2e_wait_painted "$login"
     fi
 
     # The focus starts in the user-name box; the server box is last in the tab order.
