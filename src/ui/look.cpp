@@ -67,7 +67,6 @@ void setColours(QWidget *widget, const QColor &text, const QColor &background) {
         palette.setColor(group, QPalette::Window, background);
         palette.setColor(group, QPalette::Text, text);
         palette.setColor(group, QPalette::WindowText, text);
-        palette.setColor(group, QPalette::ButtonText, text);
     }
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);

@@ -31,5 +31,6 @@ QFont windowFont();
 QFont verdanaFont(qreal pointSize = 8.25);
 QFont arialFont(qreal pointSize, bool bold);
 
-// Gives a text box or list coloured text on a coloured background.
+// Gives a text box or list coloured text on a coloured background. Its buttons and scroll
+// bars keep the standard colours.
 void setColours(QWidget *widget, const QColor &text, const QColor &background);
