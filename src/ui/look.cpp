@@ -66,7 +66,6 @@ void setColours(QWidget *widget, const QColor &text, const QColor &background) {
         palette.setColor(group, QPalette::Base, background);
         palette.setColor(group, QPalette::Window, background);
         palette.setColor(group, QPalette::Text, text);
-        palette.setColor(group, QPalette::WindowText, text);
     }
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
