@@ -445,45 +445,6 @@ private Q_SLOTS:
         delete ip;
         form = std::make_unique<Form1>();
     }
-
-    // --- the Options menu's shortcuts ---
-
-    void shortcutReplacesTypedText_data() {
-        QTest::addColumn<QString>("item");
-        QTest::addColumn<QString>("literal");
-        const char *rows[][2] = {{"mnuAway", "/away "},
-                                 {"mnuDND", "/DND "},
-                                 {"mnuSquelch", "/squelch "},
-                                 {"mnuUnsquelch", "/Unsquelch "},
-                                 {"mnuJoin", "/join "},
-                                 {"mnuFind", "/whois "},
-                                 {"mnuList", "/who "},
-                                 {"mnuKick", "/kick "},
-                                 {"mnuBan", "/ban "},
-                                 {"mnuUnban", "/unban "},
-                                 {"mnuDesignate", "/designate "}};
-        for (const auto &row : rows)
-            QTest::newRow(row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);
-    }
-    void shortcutReplacesTypedText() {
-        QFETCH(QString, item);
-        QFETCH(QString, literal);
-        typeText(form->Text1, u"half a message"_s);
-        choose(item);
-        QCOMPARE(form->Text1->text(), literal);
-        choose(item);
-        QCOMPARE(form->Text1->text(), literal);
-    }
-
-    void shortcutSentUnchanged() {
-        FakeGateway gateway(u"127.0.0.25"_s);
-        QVERIFY(connectTo(gateway));
-        choose(u"mnuAway"_s);
-        choose(u"mnuDND"_s);
-        QTest::keyClick(form->Text1, Qt::Key_Return);
-        QVERIFY(gateway.waitForBytes(7));
-        QCOMPARE(gateway.received(), "/DND \r\n"_ba);
-    }
 };
 
 QTEST_MAIN(tst_ConnectWindows)
