@@ -86,6 +86,11 @@ void TimerProbe::start() {
     m_timer.start();
 }
 
+void TimerProbe::stop() {
+    m_timer.stop();
+    m_worst = qMax(m_worst, m_clock.elapsed() - m_last);
+}
+
 qint64 residentBytes() {
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))

@@ -45,7 +45,8 @@ class TimerProbe : public QObject {
 public:
     TimerProbe();
     void start();
-    void stop() { m_timer.stop(); }
+    // Stops it; the stretch since the last tick counts as a gap too.
+    void stop();
     qint64 worstGapMs() const { return m_worst; }
     int ticks() const { return m_ticks; }
 
