@@ -6,6 +6,12 @@
 #include <QNetworkInterface>
 #include <QTcpSocket>
 
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 namespace {
 
 // The socket stops reading from the network once this much is waiting, so a flood the
@@ -37,12 +43,12 @@ Winsock::Winsock(QObject *parent)
 Winsock::~Winsock() {
     m_socket->disconnect(this);
     m_socket->abort();
+    stopWatching();
 }
 
 void Winsock::Connect() {
     if (m_state != sckClosed)
-        throw SocketError(SocketError::NotClosed, tr("The socket is still connecting or connected. "
-                                                     "Choose Disconnect before connecting again."));
+        throw SocketError(SocketError::NotClosed, notClosedMessage());
     m_decoder.reset();
     m_tail.clear();
     m_tailPos = 0;
@@ -52,7 +58,7 @@ void Winsock::Connect() {
 
 void Winsock::SendData(const QString &data) {
     if (m_state != sckConnected)
-        throw SocketError(SocketError::NotConnected, tr("Not sent: no connection is open."));
+        throw SocketError(SocketError::NotConnected, notConnectedMessage());
     const QByteArray bytes = ansiEncode(data);
     if (m_socket->write(bytes) != bytes.size())
         throw SocketError(SocketError::NotConnected,
@@ -89,6 +95,7 @@ void Winsock::Close() {
     if (m_socket->state() == QAbstractSocket::ConnectedState)
         m_socket->flush();
     m_socket->abort();
+    stopWatching();
     m_closing = false;
     m_tail.clear();
     m_tailPos = 0;
@@ -149,10 +156,11 @@ void Winsock::onSocketStateChanged() {
         break;
     case QAbstractSocket::ConnectedState:
         m_connectTimer.stop();
+        watchConnection();
         setState(sckConnected);
         break;
     case QAbstractSocket::ClosingState:
-        setState(sckClosing);
+        peerEnded();
         break;
     default:
         break;
@@ -169,9 +177,19 @@ void Winsock::onDisconnected() {
         return;
     keepTail();
     m_connectTimer.stop();
-    if (m_state != sckError)
-        setState(sckClosing);
+    peerEnded();
+    stopWatching();
     scheduleArrival();
+}
+
+// The gateway ended the connection: in order (state 8), or with a reset (state 9).
+void Winsock::peerEnded() {
+    if (m_state == sckError)
+        return;
+    if (endedByReset())
+        fail(ConnectionReset, tr("reset by the gateway"));
+    else
+        setState(sckClosing);
 }
 
 void Winsock::onError() {
@@ -208,6 +226,7 @@ void Winsock::onConnectTimeout() {
 void Winsock::fail(Failure failure, const QString &detail) {
     m_connectTimer.stop();
     keepTail();
+    stopWatching();
     setState(sckError);
     Q_EMIT failed(failure, detail);
     scheduleArrival();
@@ -238,4 +257,54 @@ void Winsock::announceArrival() {
 void Winsock::scheduleArrival() {
     if (bytesAvailable() > 0 || (connectionOver() && m_decoder.hasPending()))
         m_arrivalTimer.start();
+}
+
+QString Winsock::notClosedMessage() const {
+    switch (m_state) {
+    case sckConnected:
+        return tr("Already connected. Choose Disconnect before connecting again.");
+    case sckClosing:
+        return tr("The gateway closed the connection. Choose Disconnect before connecting again.");
+    case sckError:
+        return tr("The last connection failed. Choose Disconnect before connecting again.");
+    default:
+        return tr("Already connecting. Choose Disconnect before connecting again.");
+    }
+}
+
+QString Winsock::notConnectedMessage() const {
+    switch (m_state) {
+    case sckClosed:
+        return tr("Not sent: no connection is open.");
+    case sckClosing:
+        return tr("Not sent: the gateway closed the connection.");
+    case sckError:
+        return tr("Not sent: the connection failed.");
+    default:
+        return tr("Not sent: still connecting.");
+    }
+}
+
+void Winsock::watchConnection() {
+    stopWatching();
+    const qintptr fd = m_socket->socketDescriptor();
+    if (fd >= 0)
+        m_watchFd = ::fcntl(int(fd), F_DUPFD_CLOEXEC, 0);
+}
+
+bool Winsock::endedByReset() const {
+    // After the gateway's FIN the connection waits in CLOSE_WAIT for our close; a reset
+    // ends it at once.
+    tcp_info info = {};
+    socklen_t size = sizeof info;
+    return m_watchFd >= 0 && ::getsockopt(m_watchFd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
+           info.tcpi_state == TCP_CLOSE;
+}
+
+void Winsock::stopWatching() {
+    // The connection is closed for good once its last descriptor is.
+    if (m_watchFd >= 0) {
+        ::close(m_watchFd);
+        m_watchFd = -1;
+    }
 }

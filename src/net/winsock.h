@@ -106,7 +106,13 @@ private:
     void scheduleArrival();
     void keepTail();
     void fail(Failure failure, const QString &detail);
+    void peerEnded();
     bool connectionOver() const;
+    QString notClosedMessage() const;
+    QString notConnectedMessage() const;
+    void watchConnection();
+    bool endedByReset() const;
+    void stopWatching();
 
     QTcpSocket *m_socket = nullptr;
     QTimer m_connectTimer;
@@ -122,6 +128,9 @@ private:
     QString m_remoteHost = QStringLiteral("63.240.202.120");
     qint32 m_remotePort = 6112;
     int m_state = sckClosed;
+    // A second descriptor of the open connection, kept only to tell afterwards whether the
+    // gateway ended it in order or reset it: Qt reports a reset as an ordinary close.
+    int m_watchFd = -1;
     bool m_announcing = false;
     bool m_took = false;
     bool m_closing = false;
