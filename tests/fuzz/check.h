@@ -1,0 +1,84 @@
+#pragma once
+
+#include "ui/main/transcriptdocument.h"
+
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+
+// A broken promise ends the run at once, with the condition and its line, so that libFuzzer
+// keeps the input that broke it.
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);     \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)
+
+// Reads the fuzzer's bytes as a stream of small numbers; past the end everything is 0.
+class ByteReader {
+public:
+    ByteReader(const unsigned char *data, size_t size)
+        : m_data(data)
+        , m_size(size) {}
+
+    bool atEnd() const { return m_pos >= m_size; }
+    unsigned byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+    unsigned u16() { return byte() | (byte() << 8); }
+    const unsigned char *rest() const { return m_data + m_pos; }
+    size_t restSize() const { return m_size - std::min(m_pos, m_size); }
+
+private:
+    const unsigned char *m_data;
+    size_t m_size;
+    size_t m_pos = 0;
+};
+
+// Everything the document's line index promises, checked against its text.
+inline void checkDocument(const TranscriptDocument &document) {
+    const QString &text = document.text();
+    const qsizetype lines = document.lineCount();
+    FUZZ_CHECK(lines >= 1);
+    FUZZ_CHECK(document.lineStart(0) == 0);
+    FUZZ_CHECK(document.length() == text.size());
+
+    qsizetype breaks = 0;
+    for (qsizetype line = 0; line < lines; ++line) {
+        const qsizetype start = document.lineStart(line);
+        const qsizetype end = document.lineEnd(line);
+        const qsizetype contentEnd = document.lineContentEnd(line);
+        FUZZ_CHECK(start <= contentEnd && contentEnd <= end && end <= text.size());
+        FUZZ_CHECK(line + 1 == lines ? end == text.size() : end > start);
+        // A line's own characters fit in one piece; its CR LF may follow. The last line may
+        // hold one more, a CR whose LF may still come.
+        FUZZ_CHECK(contentEnd - start <=
+                   TranscriptDocument::maxPieceLength() + (line + 1 == lines));
+        if (document.endsWithLineBreak(line)) {
+            ++breaks;
+            FUZZ_CHECK(end - contentEnd == 2);
+            FUZZ_CHECK(text.at(contentEnd) == u'\r' && text.at(contentEnd + 1) == u'\n');
+        } else {
+            FUZZ_CHECK(contentEnd == end);
+        }
+        // No line starts inside a CR LF or a surrogate pair.
+        if (start > 0) {
+            FUZZ_CHECK(!(text.at(start - 1) == u'\r' && text.at(start) == u'\n'));
+            FUZZ_CHECK(!(text.at(start - 1).isHighSurrogate() && text.at(start).isLowSurrogate()));
+        }
+        FUZZ_CHECK(document.lineAt(start) == line);
+        if (end > start)
+            FUZZ_CHECK(document.lineAt(end - 1) == line);
+        FUZZ_CHECK(document.displayText(line).size() == contentEnd - start);
+    }
+    // Every CR LF in the text ends a line, and only those.
+    FUZZ_CHECK(breaks == text.count(u"\r\n"));
+
+    // However the text came about, the index equals one built from scratch.
+    TranscriptDocument fresh;
+    fresh.setText(text);
+    FUZZ_CHECK(fresh.lineCount() == lines);
+    for (qsizetype line = 0; line < lines; ++line)
+        FUZZ_CHECK(fresh.lineStart(line) == document.lineStart(line));
+}
