@@ -2,6 +2,8 @@
 
 #include "ui/look.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -9,8 +11,59 @@
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
+// What a screen reader sees of the link: a link named by its caption, whose press action
+// follows it as a click does.
+class HyperlinkAccessible : public QAccessibleWidget {
+public:
+    explicit HyperlinkAccessible(Hyperlink *link)
+        : QAccessibleWidget(link, QAccessible::Link) {}
+
+    Hyperlink *link() const { return static_cast<Hyperlink *>(widget()); }
+
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Name && link()->accessibleName().isEmpty())
+            return link()->caption();
+        if (t == QAccessible::Value)
+            return link()->url().toString();
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        s.linked = true;
+        return s;
+    }
+
+    QStringList actionNames() const override {
+        return QStringList(pressAction()) + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString &actionName) override {
+        if (actionName == pressAction())
+            link()->follow();
+        else
+            QAccessibleWidget::doAction(actionName);
+    }
+};
+
+namespace {
+
+QAccessibleInterface *hyperlinkAccessibleFactory(const QString &className, QObject *object) {
+    if (className == QLatin1String("Hyperlink") && object && object->isWidgetType())
+        // Qt's accessibility cache owns the interfaces its factories make.
+        return new HyperlinkAccessible(static_cast<Hyperlink *>(object));
+    return nullptr;
+}
+
+} // namespace
+
 Hyperlink::Hyperlink(QWidget *parent)
     : QWidget(parent) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(hyperlinkAccessibleFactory);
+        return true;
+    }();
+    Q_UNUSED(factoryInstalled)
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
     setAutoFillBackground(true);

@@ -42,6 +42,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    friend class HyperlinkAccessible; // its press action follows the link
     void follow();
 
     QString m_caption;
