@@ -2,6 +2,7 @@
 
 #include "addresses.h"
 #include "hyperlink.h"
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
@@ -31,6 +32,7 @@ Form2::Form2(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(kCaption);
+    announceAsWindow(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twips(5550), twips(2415));

@@ -1,6 +1,7 @@
 #include "frmchatcom.h"
 
 #include "lookupcontrols.h"
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
@@ -73,12 +74,15 @@ frmChatCom::frmChatCom(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmChatCom"));
     setWindowTitle(QStringLiteral("Battle.net Chat Commands"));
+    announceAsWindow(this);
     makeLookupWindow(this, 4815, 1935);
 
     Combo1 = createLookupList(this, twipsRect(120, 120, 3615, 315),
                               QStringLiteral("Select the Command"));
     Label1 = createAnswerBox(this, twipsRect(120, 480, 4575, 1335));
     Command1 = createAnswerButton(this, twipsRect(3840, 120, 855, 315));
+    setComboAccessibleName(Combo1, tr("Command"));
+    setLabelAccessibleName(Label1, tr("Description"));
     onEvent(Command1, &QPushButton::clicked, this, &frmChatCom::Command1_Click);
 
     setTabOrder(Combo1, Command1);

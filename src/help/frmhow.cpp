@@ -2,6 +2,7 @@
 
 #include "addresses.h"
 #include "lookupcontrols.h"
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/main/form1.h"
@@ -65,12 +66,15 @@ frmHow::frmHow(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmHow"));
     setWindowTitle(QStringLiteral("How do I...."));
+    announceAsWindow(this);
     makeLookupWindow(this, 4815, 1905);
 
     Combo1 = createLookupList(this, twipsRect(120, 120, 3495, 315),
                               QStringLiteral("Select your Question..."));
     Label1 = createAnswerBox(this, twipsRect(120, 480, 4575, 1335));
     Command1 = createAnswerButton(this, twipsRect(3720, 120, 975, 315));
+    setComboAccessibleName(Combo1, tr("Question"));
+    setLabelAccessibleName(Label1, tr("Answer"));
     onEvent(Command1, &QPushButton::clicked, this, &frmHow::Command1_Click);
 
     setTabOrder(Combo1, Command1);

@@ -1,5 +1,6 @@
 #include "frmsystem.h"
 
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
@@ -12,6 +13,7 @@ frmSystem::frmSystem(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmSystem"));
     setWindowTitle(QStringLiteral("System Requirements"));
+    announceAsWindow(this);
     // Fixed single border with only a close box. Qt offers no portable way to keep such a
     // window out of the taskbar; a dialog-type window is the closest it has.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |

@@ -3,6 +3,7 @@
 #include "mainsocket.h"
 #include "net/winsock.h"
 #include "toolwindow.h"
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/msgbox.h"
@@ -41,6 +42,7 @@ frmChannel::frmChannel(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmChannel"));
     setWindowTitle(QStringLiteral("Join Channel..."));
+    announceAsWindow(this);
     setToolWindowFrame(this, 2535, 3885);
 
     Frame1 = new QGroupBox(QStringLiteral("Channel Options"), this);
@@ -50,6 +52,7 @@ frmChannel::frmChannel(QWidget *parent)
 
     List1 = new QListWidget(Frame1);
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setAccessibleName(tr("Channels"));
     List1->setGeometry(twipsRect(120, 240, 2295, 2985));
     List1->setFont(verdanaFont());
     setColours(List1, QColor(0, 255, 0), QColor(0, 0, 0));

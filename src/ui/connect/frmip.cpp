@@ -2,6 +2,7 @@
 
 #include "mainsocket.h"
 #include "toolwindow.h"
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
@@ -14,6 +15,7 @@ frmIP::frmIP(QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmIP"));
     setWindowTitle(QStringLiteral("Your IP"));
+    announceAsWindow(this);
     setToolWindowFrame(this, 2100, 900);
 
     Label1 = new QLabel(QStringLiteral("Your IP:"), this);
@@ -27,6 +29,8 @@ frmIP::frmIP(QWidget *parent)
     Text1->setObjectName(QStringLiteral("Text1"));
     Text1->setGeometry(twipsRect(720, 120, 1335, 285));
     setColours(Text1, QColor(255, 255, 0), QColor(0, 0, 0));
+    // Screen readers name the box by the label beside it.
+    Label1->setBuddy(Text1);
 
     Command2 = addButton("Command2", QStringLiteral("Tell Me"), twipsRect(120, 480, 855, 375));
     Command1 = addButton("Command1", QStringLiteral("Close"), twipsRect(1200, 480, 855, 375));

@@ -2,6 +2,7 @@
 
 #include "mainsocket.h"
 #include "toolwindow.h"
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
@@ -61,6 +62,12 @@ frmLogin::frmLogin(QWidget *parent)
     Command1->setDefault(true);
     Command2 = addButton("Command2", QStringLiteral("Cancel"), twipsRect(2400, 1200, 1095, 375));
     Command2->setFont(verdanaFont());
+
+    // Screen readers name each box by the label beside it.
+    Label1->setBuddy(Text1);
+    Label2->setBuddy(Text2);
+    Label3->setBuddy(Combo1);
+    setComboAccessibleName(Combo1, Label3->text());
 
     onEvent(cmdConnect, &QPushButton::clicked, this, &frmLogin::cmdConnect_Click);
     onEvent(Command1, &QPushButton::clicked, this, &frmLogin::Command1_Click);
