@@ -108,6 +108,7 @@ void Form1::createControls() {
 
     Image1 = new QLabel(Frame1);
     Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setAccessibleName(tr("Brackmoor Chat banner"));
     Image1->setPixmap(QPixmap(QStringLiteral(":/banner.jpg")));
     Image1->setGeometry(twipsRect(2760, 120, 4380, 435));
 
@@ -128,6 +129,7 @@ void Form1::createControls() {
 
     Text1 = new QLineEdit(Frame1);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(tr("Message"));
     Text1->setGeometry(twipsRect(120, 5760, 8895, 285));
     Text1->setFont(verdanaFont());
     setColours(Text1, QColor(255, 255, 255), QColor(0, 0, 0));
@@ -171,6 +173,7 @@ QAction *Form1::addMenuItem(QMenu *menu, const char *name, const QString &captio
 void Form1::createMenus() {
     QMenu *mnuFile = menuBar()->addMenu(QStringLiteral("&File"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    mnuFile->setAccessibleName(tr("File"));
     addMenuItem(mnuFile, "mnuLogIn", QStringLiteral("&LogIn"), &Form1::mnuLogIn_Click);
     addMenuItem(mnuFile, "mnuDis", QStringLiteral("&Disconnect"), &Form1::mnuDis_Click);
     addMenuItem(mnuFile, "mnuIP", QStringLiteral("&IP Teller"), &Form1::mnuIP_Click);
@@ -184,6 +187,7 @@ void Form1::createMenus() {
 
     QMenu *mnuEdit = menuBar()->addMenu(QStringLiteral("&Edit"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuEdit->setAccessibleName(tr("Edit"));
     addMenuItem(mnuEdit, "mnuCopy", QStringLiteral("&Copy"), &Form1::mnuCopy_Click);
     addMenuItem(mnuEdit, "mnuCut", QStringLiteral("C&ut"), &Form1::mnuCut_Click);
     addMenuItem(mnuEdit, "mnuSelect", QStringLiteral("&Select All"), &Form1::mnuSelect_Click);
@@ -193,6 +197,7 @@ void Form1::createMenus() {
 
     QMenu *mnuChatComm = menuBar()->addMenu(QStringLiteral("&Options"));
     mnuChatComm->setObjectName(QStringLiteral("mnuChatComm"));
+    mnuChatComm->setAccessibleName(tr("Options"));
     addMenuItem(mnuChatComm, "mnuAway", QStringLiteral("&Mark as Away"), &Form1::mnuAway_Click);
     addMenuItem(mnuChatComm, "mnuDND", QStringLiteral("Mark as &DND"), &Form1::mnuDND_Click);
     addMenuItem(mnuChatComm, "mnuSquelch", QStringLiteral("&Squelch User"),
@@ -212,6 +217,7 @@ void Form1::createMenus() {
 
     QMenu *mnuHelp = menuBar()->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
+    mnuHelp->setAccessibleName(tr("Help"));
     addMenuItem(mnuHelp, "mnuGen", QStringLiteral("&General Help"), &Form1::mnuGen_Click);
     addMenuItem(mnuHelp, "mnuAbout", QStringLiteral("&About"), &Form1::mnuAbout_Click);
     addMenuItem(mnuHelp, "mnuSystem", QStringLiteral("&System Requirements"),
