@@ -17,9 +17,9 @@ class QTcpSocket;
 //   0 closed, 1 open, 2 listening, 3 connection pending, 4 resolving host, 5 host resolved,
 //   6 connecting, 7 connected, 8 peer is closing the connection, 9 error.
 //
-// After the gateway closes the connection the state stays 8, and after a failed connect it
-// stays 9, until Close. Connect throws SocketError unless the state is 0, SendData unless it
-// is 7. Close never fails.
+// After the gateway closes the connection the state stays 8, and after a failed connect or a
+// reset of the connection it stays 9, until Close. Connect throws SocketError unless the
+// state is 0, SendData unless it is 7. Close never fails.
 //
 // Besides DataArrival it reports the connection's progress (stateChanged, failed) so that
 // the window can tell the user what happens; those reports change nothing here.
