@@ -160,7 +160,10 @@ private Q_SLOTS:
                             {"Image1", "Brackmoor Chat banner", R::Graphic},
                             {"Text2", "Chat transcript", R::EditableText},
                             {"Text1", "Message", R::EditableText},
-                            {"cmdSend", "Send", R::PushButton}};
+                            {"cmdSend", "Send", R::PushButton},
+                            {"Label1", "Time", R::StaticText},
+                            {"Label2", "Date", R::StaticText},
+                            {"statusLine", "Connection status", R::StaticText}};
         QTest::newRow("log-in") << "mnuLogIn"
                                 << "Log In" << int(R::Dialog)
                                 << Expectations{{"Text1", "Username:", R::EditableText},

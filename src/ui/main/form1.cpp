@@ -10,6 +10,7 @@
 #include "ui/connect/frmchannel.h"
 #include "ui/connect/frmip.h"
 #include "ui/connect/frmlogin.h"
+#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 
@@ -159,6 +160,11 @@ void Form1::createControls() {
     // A long host name must not widen the window.
     m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_statusLine, 1);
+
+    // A screen reader announces these by name and reads their text as the value.
+    setLabelAccessibleName(Label1, tr("Time"));
+    setLabelAccessibleName(Label2, tr("Date"));
+    setLabelAccessibleName(m_statusLine, tr("Connection status"));
     statusBar()->setSizeGripEnabled(true);
 }
 
