@@ -47,7 +47,7 @@ Form2::Form2(QWidget *parent)
     Frame1->setGeometry(twipsRect(0, 0, 5535, 1815));
 
     Label1 = createCentredLabel(Frame1, "Label1", twipsRect(120, 360, 5295, 255));
-    Label1->setText(QStringLiteral("Brackmoor Chat \u00a9 its authors. All rights reserved."));
+    Label1->setText(QStringLiteral("Brackmoor Chat \u00a9 The Brackmoor Chat developers"));
 
     Label2 = createCentredLabel(Frame1, "Label2", twipsRect(120, 720, 5295, 615));
     Label2->setWordWrap(true);
