@@ -102,6 +102,25 @@ private Q_SLOTS:
         QCOMPARE(out, whole);
     }
 
+    void longAsciiRunsAroundOtherBytesAtEveryOffset() {
+        // Plain ASCII is decoded many bytes at a time: a character of more bytes, or a byte
+        // kept as Windows-1252, must come out right wherever it falls in such a run, and
+        // also when the run is cut just before it.
+        const QByteArray ascii("0123456789abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ");
+        for (int offset = 0; offset <= 40; ++offset) {
+            const QByteArray bytes =
+                ascii.left(offset) + "\xc3\xa9" + ascii.mid(offset, 40) + "\x80" + ascii.right(17);
+            const QString text = QLatin1StringView(ascii.left(offset)) + u'\u00e9' +
+                                 QLatin1StringView(ascii.mid(offset, 40)) + u'\u20ac' +
+                                 QLatin1StringView(ascii.right(17));
+            QCOMPARE(decodeWhole(bytes), text);
+            AnsiDecoder decoder;
+            QString out = decoder.decode(bytes.left(offset + 1));
+            decoder.decode(bytes.mid(offset + 1), out);
+            QCOMPARE(out, text);
+        }
+    }
+
     void resetForgetsHeldBytes() {
         AnsiDecoder decoder;
         decoder.decode(QByteArray("\xe2\x82"));
