@@ -59,7 +59,13 @@ private:
     qsizetype softBreak(qsizetype start) const;
     // Drops every line after `line` and indexes the text from the start of `line` on.
     void reindexFrom(qsizetype line);
+    // Faults in the buffer's pages just past the end of the text with one system call, so
+    // that a flood of appends does not take a page fault for every 4 KiB of new text.
+    void prefaultAhead();
 
     QString m_text;
     QList<qsizetype> m_starts;
+    // The buffer whose pages prefaultAhead() has faulted in, and up to which byte.
+    const char *m_prefaultBase = nullptr;
+    qsizetype m_prefaultedTo = 0;
 };

@@ -55,6 +55,30 @@ private Q_SLOTS:
         QCOMPARE(doc.lineContentEnd(0), 0);
     }
 
+    void lineEndsFoundAtEveryOffset() {
+        // Line ends are looked for many units at a time: a CR LF (or a lone CR, which is no
+        // break) must be found wherever it falls, in a text set at once or appended in
+        // pieces.
+        QString text;
+        QStringList expected;
+        for (int length = 0; length <= 40; ++length) {
+            QString line = QString(length, u'x');
+            if (length % 3 == 1)
+                line.insert(length / 2, u'\r'); // a lone CR inside the line
+            expected << line;
+            text += line + QStringLiteral("\r\n");
+        }
+        expected << QString();
+        TranscriptDocument doc;
+        doc.setText(text);
+        QCOMPARE(lines(doc), expected);
+        TranscriptDocument appended;
+        for (qsizetype at = 0; at < text.size(); at += 7)
+            appended.append(QStringView(text).mid(at, 7));
+        QCOMPARE(lines(appended), expected);
+        QCOMPARE(appended.text(), text);
+    }
+
     void lineAtPositions() {
         TranscriptDocument doc;
         doc.setText(QStringLiteral("ab\r\ncd\r\n"));
