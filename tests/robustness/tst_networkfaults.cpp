@@ -21,7 +21,8 @@ const QString kWelcome = u"\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\
 const QString kTerminated = u"[ YOUR CONNECTION HAS BEEN TERMINATED ]"_s;
 const QString kGatewayClosed =
     u"The gateway closed the connection. Choose Disconnect before connecting again."_s;
-const QString kReset = u"Connection to 127.0.0.63:6112 failed: reset by the gateway"_s;
+const QString kReset =
+    u"The gateway reset the connection. Choose Disconnect before connecting again."_s;
 
 // Closes each message box that comes up and remembers its text.
 class BoxCloser : public QObject {
@@ -238,7 +239,9 @@ private Q_SLOTS:
     void connectionRefused() {
         main.startConnect(u"127.0.0.64"_s); // nothing listens there
         QVERIFY(main.waitForState(Winsock::sckError));
-        QCOMPARE(status(), u"Connection refused by 127.0.0.64:6112"_s);
+        QCOMPARE(
+            status(),
+            u"Connection refused by 127.0.0.64:6112. Choose Disconnect before connecting again."_s);
         QCOMPARE(transcript(), kWelcome);
         disconnectAndConnectAgain();
     }
@@ -258,7 +261,8 @@ private Q_SLOTS:
             login->Combo1->setEditText(host);
         QTest::mouseClick(login->cmdConnect, Qt::LeftButton);
         QVERIFY(main.waitForState(Winsock::sckError, 30000));
-        QCOMPARE(status(), u"Host not found: "_s + host);
+        QCOMPARE(status(),
+                 u"Host not found: "_s + host + u". Choose Disconnect before connecting again."_s);
         QCOMPARE(transcript(), kWelcome);
         QCOMPARE(form->loginWindow(), login);
         QCOMPARE(login->Combo1->currentText(), host);
@@ -278,7 +282,9 @@ private Q_SLOTS:
         QVERIFY(main.waitForState(Winsock::sckError, 5000));
         qInfo("gave up after %lld ms", clock.elapsed());
         QVERIFY(clock.elapsed() >= 700);
-        QCOMPARE(status(), u"Timed out connecting to 127.0.0.65:6112"_s);
+        QCOMPARE(
+            status(),
+            u"Timed out connecting to 127.0.0.65:6112. Choose Disconnect before connecting again."_s);
         QCOMPARE(transcript(), kWelcome);
         disconnectAndConnectAgain();
     }

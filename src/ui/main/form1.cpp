@@ -7,10 +7,10 @@
 #include "help/notices.h"
 #include "net/winsock.h"
 #include "transcriptview.h"
+#include "ui/accessibility.h"
 #include "ui/connect/frmchannel.h"
 #include "ui/connect/frmip.h"
 #include "ui/connect/frmlogin.h"
-#include "ui/accessibility.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 
@@ -36,6 +36,8 @@ QPointer<Form1> s_instance;
 const QString kWelcome = QStringLiteral("\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\r\n");
 const QString kTerminated = QStringLiteral("[ YOUR CONNECTION HAS BEEN TERMINATED ]");
 const QString kLineEnd = QStringLiteral("\r\n");
+const char *const kDisconnectFirst =
+    QT_TRANSLATE_NOOP("Form1", "Choose Disconnect before connecting again.");
 
 QString hostAndPort(const Winsock *socket) {
     return socket->RemoteHost() + u':' + QString::number(socket->RemotePort());
@@ -60,23 +62,7 @@ Form1::Form1(QWidget *parent)
     Winsock1->setObjectName(QStringLiteral("Winsock1"));
     onEvent(Winsock1, &Winsock::DataArrival, this, &Form1::Winsock1_DataArrival);
     connect(Winsock1, &Winsock::stateChanged, this, &Form1::showConnectionState);
-    connect(Winsock1, &Winsock::failed, this,
-            [this](Winsock::Failure failure, const QString &detail) {
-                switch (failure) {
-                case Winsock::HostNotFound:
-                    setStatus(tr("Host not found: %1").arg(Winsock1->RemoteHost()));
-                    break;
-                case Winsock::ConnectionRefused:
-                    setStatus(tr("Connection refused by %1").arg(hostAndPort(Winsock1)));
-                    break;
-                case Winsock::TimedOut:
-                    setStatus(tr("Timed out connecting to %1").arg(hostAndPort(Winsock1)));
-                    break;
-                default:
-                    setStatus(tr("Connection to %1 failed: %2").arg(hostAndPort(Winsock1), detail));
-                    break;
-                }
-            });
+    connect(Winsock1, &Winsock::failed, this, &Form1::showConnectionFailure);
 
     Form_Load();
     resize(twips(10020),
@@ -443,10 +429,32 @@ void Form1::showConnectionState(int state) {
         setStatus(tr("Connected to %1").arg(hostAndPort(Winsock1)));
         break;
     case Winsock::sckClosing:
-        setStatus(tr("The gateway closed the connection. Choose Disconnect before connecting "
-                     "again."));
+        setStatus(tr("The gateway closed the connection.") + u' ' + tr(kDisconnectFirst));
         break;
     default:
         break;
     }
+}
+
+void Form1::showConnectionFailure(Winsock::Failure failure, const QString &detail) {
+    QString what;
+    switch (failure) {
+    case Winsock::HostNotFound:
+        what = tr("Host not found: %1.").arg(Winsock1->RemoteHost());
+        break;
+    case Winsock::ConnectionRefused:
+        what = tr("Connection refused by %1.").arg(hostAndPort(Winsock1));
+        break;
+    case Winsock::TimedOut:
+        what = tr("Timed out connecting to %1.").arg(hostAndPort(Winsock1));
+        break;
+    case Winsock::ConnectionReset:
+        what = tr("The gateway reset the connection.");
+        break;
+    default:
+        what = tr("Connection to %1 failed: %2.").arg(hostAndPort(Winsock1), detail);
+        break;
+    }
+    // The socket stays in its error state until Disconnect, so say what to do next.
+    setStatus(what + u' ' + tr(kDisconnectFirst));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "net/winsock.h"
 #include "ui/singlewindow.h"
 
 #include <QMainWindow>
@@ -13,7 +14,6 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class TranscriptView;
-class Winsock;
 
 class frmLogin;
 class frmChannel;
@@ -110,6 +110,7 @@ private:
     QAction *addMenuItem(QMenu *menu, const char *name, const QString &caption,
                          void (Form1::*handler)());
     void showConnectionState(int state);
+    void showConnectionFailure(Winsock::Failure failure, const QString &detail);
     void setStatus(const QString &text);
 
     QLabel *m_statusLine = nullptr;
