@@ -36,9 +36,11 @@ int runScenario(int argc, char *argv[]) {
     if (name == QLatin1String("flood"))
         return floodScenario(arg(1).toInt(), arg(2));
     if (name == QLatin1String("reader"))
-        return referenceReaderScenario(arg(1).toInt(), arg(2), false);
+        return referenceReaderScenario(arg(1).toInt(), arg(2), ReaderLayer::QTcpSocket);
     if (name == QLatin1String("raw-reader"))
-        return referenceReaderScenario(arg(1).toInt(), arg(2), true);
+        return referenceReaderScenario(arg(1).toInt(), arg(2), ReaderLayer::Recv);
+    if (name == QLatin1String("winsock-reader"))
+        return referenceReaderScenario(arg(1).toInt(), arg(2), ReaderLayer::Winsock);
     if (name == QLatin1String("megabyte-line"))
         return megabyteLineScenario(arg(1));
     if (name == QLatin1String("latency"))

@@ -11,6 +11,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
 #include <QTcpSocket>
@@ -153,10 +154,12 @@ int floodScenario(int mib, const QString &address) {
     resetPeakResident();
     const qint64 idle = residentBytes();
     probe.start();
+    const std::int64_t cpuStart = threadCpuNs();
     const std::int64_t start = nowNs();
     go.raiseTo(1);
     loop.exec();
     const std::int64_t end = nowNs();
+    const std::int64_t cpu = threadCpuNs() - cpuStart;
     probe.stop();
     const qint64 peak = peakResidentBytes();
     const qint64 held = residentBytes();
@@ -173,6 +176,7 @@ int floodScenario(int mib, const QString &address) {
     result("whole", whole ? 1 : 0);
     result("seconds", nsToMs(end - start) / 1000);
     result("mibps", double(got) / kMiB / (double(end - start) / 1e9));
+    result("cpu_ms_per_mib", nsToMs(cpu) / (double(got) / kMiB));
     result("arrivals", arrivals);
     result("frames", frames.count());
     result("timer_late_ms", probe.worstLatenessMs());
@@ -198,7 +202,7 @@ int floodScenario(int mib, const QString &address) {
     return whole ? 0 : 1;
 }
 
-int referenceReaderScenario(int mib, const QString &address, bool raw) {
+int referenceReaderScenario(int mib, const QString &address, ReaderLayer layer) {
     const QByteArray block = chatlines::block();
     const qint64 total = chatlines::floodBytes(mib);
     LoopbackPeer peer(address);
@@ -208,7 +212,7 @@ int referenceReaderScenario(int mib, const QString &address, bool raw) {
     std::int64_t start = 0, end = 0;
     std::vector<char> buffer(64 * 1024);
 
-    if (raw) {
+    if (layer == ReaderLayer::Recv) {
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in where{};
         where.sin_family = AF_INET;
@@ -226,6 +230,26 @@ int referenceReaderScenario(int mib, const QString &address, bool raw) {
             end = nowNs();
         }
         ::close(fd);
+    } else if (layer == ReaderLayer::Winsock) {
+        Winsock socket;
+        QEventLoop loop;
+        QObject::connect(&socket, &Winsock::DataArrival, &loop, [&] {
+            QString data;
+            socket.GetData(data);
+            got += data.size();
+            if (got >= total)
+                loop.quit();
+        });
+        QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+        socket.setRemoteHost(address);
+        socket.setRemotePort(6112);
+        socket.Connect();
+        if (spinUntil([&] { return socket.State() == Winsock::sckConnected; }, 10000)) {
+            start = nowNs();
+            go.raiseTo(1);
+            loop.exec();
+            end = nowNs();
+        }
     } else {
         QTcpSocket socket;
         QEventLoop loop;
@@ -394,35 +418,79 @@ int idleScenario(int seconds) {
             sum += counter->count();
         return sum;
     };
+    PaintCounter timePaints(form->Label1);
+    PaintCounter datePaints(form->Label2);
 
-    const auto phase = [&](const char *name) {
-        runEventLoopFor(1000); // settle
-        const int paints0 = paints();
-        const long switches0 = voluntarySwitches();
-        const std::int64_t cpu0 = processCpuNs();
-        const std::int64_t start = nowNs();
-        runEventLoopFor(seconds * 1000);
-        const double elapsed = double(nowNs() - start) / 1e9;
-        const auto key = [name](const char *figure) {
-            QByteArray key(name);
-            key += '_';
-            key += figure;
-            return key;
-        };
-        result(key("cpu_ms_per_s"), nsToMs(processCpuNs() - cpu0) / elapsed);
-        result(key("wakeups_per_s"), double(voluntarySwitches() - switches0) / elapsed);
-        result(key("paints_per_s"), double(paints() - paints0) / elapsed);
-    };
-
-    phase("clock");
-    form->Timer1->stop();
-    phase("stopped");
     // The platform's own cost of a 1 ms timer: the same wake-ups with nothing done on each.
     QTimer bare;
     bare.setInterval(1);
     QObject::connect(&bare, &QTimer::timeout, &bare, [] {});
-    bare.start();
-    phase("bare_timer");
+
+    // Three ways of idling, taken in turns of a quarter of the time each, so that other
+    // work on the machine weighs on all three alike.
+    struct Phase {
+        const char *name;
+        std::int64_t cpu = 0;
+        std::int64_t wall = 0;
+        long switches = 0;
+        int paints = 0;
+        int labelPaints = 0;
+    };
+    Phase phases[] = {{"clock"}, {"stopped"}, {"bare_timer"}};
+    runEventLoopFor(1000); // settle
+    for (int turn = 0; turn < 4; ++turn) {
+        for (Phase &phase : phases) {
+            const bool clock = &phase == &phases[0];
+            const bool bareTimer = &phase == &phases[2];
+            if (clock)
+                form->Timer1->start();
+            else
+                form->Timer1->stop();
+            if (bareTimer)
+                bare.start();
+            else
+                bare.stop();
+            runEventLoopFor(200);
+            const int paints0 = paints();
+            const int labels0 = timePaints.count() + datePaints.count();
+            const long switches0 = voluntarySwitches();
+            const std::int64_t cpu0 = processCpuNs();
+            const std::int64_t start = nowNs();
+            runEventLoopFor(seconds * 250);
+            phase.wall += nowNs() - start;
+            phase.cpu += processCpuNs() - cpu0;
+            phase.switches += voluntarySwitches() - switches0;
+            phase.paints += paints() - paints0;
+            phase.labelPaints += timePaints.count() + datePaints.count() - labels0;
+        }
+    }
+    bare.stop();
+    for (const Phase &phase : phases) {
+        const auto key = [&phase](const char *figure) {
+            QByteArray key(phase.name);
+            key += '_';
+            key += figure;
+            return key;
+        };
+        const double elapsed = double(phase.wall) / 1e9;
+        result(key("cpu_ms_per_s"), nsToMs(phase.cpu) / elapsed);
+        result(key("wakeups_per_s"), double(phase.switches) / elapsed);
+        result(key("paints_per_s"), double(phase.paints) / elapsed);
+        result(key("label_paints_per_s"), double(phase.labelPaints) / elapsed);
+    }
+
+    // The tick's own work, without the wake-up: the handler called back to back for two
+    // seconds, new seconds (and their label updates) included as they come.
+    form->Timer1->stop();
+    std::int64_t calls = 0;
+    const std::int64_t cpu0 = threadCpuNs();
+    const std::int64_t until = nowNs() + 2000000000;
+    while (nowNs() < until) {
+        for (int i = 0; i < 1000; ++i)
+            form->timer1_timer();
+        calls += 1000;
+    }
+    result("tick_ns", double(threadCpuNs() - cpu0) / double(calls));
     delete form;
     return 0;
 }

@@ -9,9 +9,11 @@
 
 // `mib` MiB of 60-character chat lines as fast as the socket takes them, into the window.
 int floodScenario(int mib, const QString &address);
-// The same flood into a plain socket reader that drops the bytes: a QTcpSocket read in the
-// event loop (`raw` false), or blocking recv() calls (`raw` true).
-int referenceReaderScenario(int mib, const QString &address, bool raw);
+// The same flood into a reader that drops what it reads: a plain QTcpSocket read in the
+// event loop, blocking recv() calls, or the client's own socket layer (Winsock and GetData,
+// without the window).
+enum class ReaderLayer { QTcpSocket, Recv, Winsock };
+int referenceReaderScenario(int mib, const QString &address, ReaderLayer layer);
 // A 1 MiB line without a line ending, sent 1 KiB at a time, each piece only once the window
 // has shown the one before.
 int megabyteLineScenario(const QString &address);
