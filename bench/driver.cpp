@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -195,6 +196,8 @@ bool Driver::startXvfb() {
         return false;
     const pid_t pid = fork();
     if (pid == 0) {
+        // The server goes when this program goes, however it ends.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         // The child keeps the pipe's write end open across exec for -displayfd.
         const int out = dup(fds[1]);
         const int devnull = open("/dev/null", O_RDWR);
@@ -285,14 +288,15 @@ void Driver::printTable() {
                 median(at + QStringLiteral("winsock") + n + QStringLiteral("/mibps"));
             const double frames =
                 median(at + QStringLiteral("flood") + n + QStringLiteral("/frames"));
-            addRow(
-                QStringLiteral("1. Flood %1 MiB, 60-char lines").arg(n), p,
-                QStringLiteral("%1 MiB/s (%2 frames drawn)").arg(number(client), number(frames, 0)),
-                QStringLiteral(">= 100 MiB/s and >= 1/3 of reader"),
-                QStringLiteral("QTcpSocket reader %1 MiB/s (1/3: %2); recv() loop %3; client's "
-                               "socket layer alone %4")
-                    .arg(number(reader), number(reader / 3), number(raw), number(winsock)),
-                client >= kFloodTarget && client >= reader / 3);
+            addRow(QStringLiteral("1. Flood %1 MiB, 60-char lines").arg(n), p,
+                   QStringLiteral("%1 MiB/s (%2 frame%3 drawn)")
+                       .arg(number(client), number(frames, 0),
+                            frames == 1 ? QString() : QStringLiteral("s")),
+                   QStringLiteral(">= 100 MiB/s and >= 1/3 of reader"),
+                   QStringLiteral("QTcpSocket reader %1 MiB/s (1/3: %2); recv() loop %3; client's "
+                                  "socket layer alone %4")
+                       .arg(number(reader), number(reader / 3), number(raw), number(winsock)),
+                   client >= kFloodTarget && client >= reader / 3);
         }
         const QString f200 = at + QStringLiteral("flood200/");
         const double flatWall = median(f200 + QStringLiteral("flatness_wall"));

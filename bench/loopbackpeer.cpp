@@ -46,8 +46,13 @@ void LoopbackPeer::run(std::function<void(int fd)> job) {
 }
 
 void LoopbackPeer::join() {
-    if (m_thread.joinable())
-        m_thread.join();
+    if (!m_thread.joinable())
+        return;
+    // An accept still waiting (no one connected) gives up; a connection already accepted
+    // is not affected.
+    if (m_listener >= 0)
+        ::shutdown(m_listener, SHUT_RDWR);
+    m_thread.join();
 }
 
 bool LoopbackPeer::sendAll(int fd, const char *data, std::int64_t size) {

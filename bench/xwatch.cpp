@@ -71,6 +71,12 @@ void stop(pid_t pid) {
         return;
     kill(pid, SIGTERM);
     int status = 0;
+    for (int i = 0; i < 200; ++i) {
+        if (waitpid(pid, &status, WNOHANG) == pid)
+            return;
+        usleep(10 * 1000);
+    }
+    kill(pid, SIGKILL);
     waitpid(pid, &status, 0);
 }
 
