@@ -10,6 +10,7 @@
 #include "ui/singlewindow.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
@@ -435,6 +436,7 @@ int idleScenario(int seconds) {
         long switches = 0;
         int paints = 0;
         int labelPaints = 0;
+        qint64 newSeconds = 0; // how often the shown time changed
     };
     Phase phases[] = {{"clock"}, {"stopped"}, {"bare_timer"}};
     runEventLoopFor(1000); // settle
@@ -456,8 +458,10 @@ int idleScenario(int seconds) {
             const long switches0 = voluntarySwitches();
             const std::int64_t cpu0 = processCpuNs();
             const std::int64_t start = nowNs();
+            const qint64 second0 = QDateTime::currentMSecsSinceEpoch() / 1000;
             runEventLoopFor(seconds * 250);
             phase.wall += nowNs() - start;
+            phase.newSeconds += QDateTime::currentMSecsSinceEpoch() / 1000 - second0;
             phase.cpu += processCpuNs() - cpu0;
             phase.switches += voluntarySwitches() - switches0;
             phase.paints += paints() - paints0;
@@ -477,6 +481,8 @@ int idleScenario(int seconds) {
         result(key("wakeups_per_s"), double(phase.switches) / elapsed);
         result(key("paints_per_s"), double(phase.paints) / elapsed);
         result(key("label_paints_per_s"), double(phase.labelPaints) / elapsed);
+        result(key("label_paints"), phase.labelPaints);
+        result(key("new_seconds"), double(phase.newSeconds));
     }
 
     // The tick's own work, without the wake-up: the handler called back to back for two
