@@ -260,34 +260,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitFor([&] { return form->Text2->text() == notice + u"again\r\n"; }));
     }
 
-    void gatewayClosingShowsNothingInTheTranscript() {
-        FakeGateway gateway(QStringLiteral("127.0.0.14"));
-        QVERIFY(connectTo(gateway));
-        gateway.send("last words");
-        gateway.closeClient();
-        QVERIFY(QTest::qWaitFor([&] { return form->Winsock1->State() == 8; }));
-        QVERIFY(QTest::qWaitFor([&] { return form->Text2->text() == welcome() + u"last words"; }));
-        QVERIFY(form->statusText().contains(QStringLiteral("closed")));
-        QTest::qWait(50);
-        QCOMPARE(form->Winsock1->State(), 8);
-        QCOMPARE(form->Text2->text(), welcome() + u"last words");
-    }
-
-    void refusedConnectIsReportedAndBlocksUntilDisconnect() {
-        Winsock *socket = form->Winsock1;
-        socket->setRemoteHost(QStringLiteral("127.0.0.15")); // nothing listens there
-        socket->Connect();
-        QVERIFY(QTest::qWaitFor([socket] { return socket->State() == 9; }));
-        QVERIFY(form->statusText().contains(QStringLiteral("refused")));
-        QCOMPARE(form->Text2->text(), welcome());
-        // A Connect pressed now fails, and says so, until Disconnect.
-        runHandler([socket] { socket->Connect(); });
-        QCOMPARE(socket->State(), 9);
-        QVERIFY(form->statusText().contains(QStringLiteral("Disconnect")));
-        trigger("mnuDis");
-        QCOMPARE(socket->State(), 0);
-    }
-
     void editMenuWorksOnTheTranscript() {
         QClipboard *clipboard = QGuiApplication::clipboard();
         form->Text2->setText(QStringLiteral("one\r\ntwo"));
@@ -372,15 +344,6 @@ private Q_SLOTS:
         QCOMPARE(fresh->Label2->text(),
                  QLocale().toString(QDate::currentDate(), QLocale::ShortFormat));
         QVERIFY(fresh->Label1->text().contains(u':'));
-    }
-
-    void closingTheWindowClosesTheConnection() {
-        FakeGateway gateway(QStringLiteral("127.0.0.18"));
-        QVERIFY(connectTo(gateway));
-        QCOMPARE(Form1::instance(), form.get());
-        form.reset();
-        QCOMPARE(Form1::instance(), nullptr);
-        QVERIFY(gateway.waitForClientGone());
     }
 };
 
