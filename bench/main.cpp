@@ -6,30 +6,19 @@
 #include "driver.h"
 #include "scenarios.h"
 
-#include "ui/look.h"
+#include "ui/application.h"
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QIcon>
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
-// The application as the program's main() sets it up, before its main window is made.
-void setUpLikeTheProgram() {
-    QApplication::setApplicationName(QStringLiteral("Brackmoor Chat"));
-    QApplication::setApplicationVersion(QStringLiteral("3.05"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.BrackmoorChat"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.BrackmoorChat")));
-    QApplication::setFont(windowFont());
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
 int runScenario(int argc, char *argv[]) {
     QApplication app(argc, argv);
-    setUpLikeTheProgram();
+    setUpApplication();
     const QStringList args = QCoreApplication::arguments().mid(2);
     const QString name = args.value(0);
     const auto arg = [&](int i) { return args.value(i); };
