@@ -4,7 +4,7 @@
 
 #include <QWidget>
 
-#ifdef BRACKMOOR_HAVE_XCB
+#ifdef BRACKMOOR_USE_XCB
 #include <QGuiApplication>
 #include <xcb/xcb.h>
 
@@ -14,7 +14,7 @@
 
 namespace {
 
-#ifdef BRACKMOOR_HAVE_XCB
+#ifdef BRACKMOOR_USE_XCB
 xcb_atom_t internAtom(xcb_connection_t *connection, const char *name) {
     const xcb_intern_atom_cookie_t cookie =
         xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name);
@@ -30,7 +30,7 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name) {
 // Sets the state on the window before it is first mapped; Qt keeps states it finds there
 // when it adds its own.
 void skipTaskbar(QWidget *window) {
-#ifdef BRACKMOOR_HAVE_XCB
+#ifdef BRACKMOOR_USE_XCB
     // Other platforms (offscreen among them) may answer the X11 interface without an X
     // connection of their own.
     const auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
