@@ -1,27 +1,29 @@
 #include "accountbook.h"
+#include "floodquota.h"
 #include "linereader.h"
 #include "wire.h"
 
 #include <QTest>
 
 using Lines = QList<QByteArray>;
+using Verdicts = QList<FloodQuota::Verdict>;
 
 class TestGatewayWire : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void lineEnds_data();
-    void lineEnds();
+    void lines_data();
+    void lines();
     void crLfSplitOverTwoReadsIsOneLineEnd();
-    void controlBytesDroppedOtherBytesKept();
-    void longLineKeptToCapAndRestDiscarded();
-    void finishCutsQuotedLineKeepingQuote();
-    void finishCutsUnquotedLine();
+    void finishCutsToExactly255Bytes();
+    void cutNeverSplitsUtf8Character_data();
     void cutNeverSplitsUtf8Character();
+    void floodQuota_data();
+    void floodQuota();
     void accounts();
 };
 
-void TestGatewayWire::lineEnds_data() {
+void TestGatewayWire::lines_data() {
     QTest::addColumn<QByteArray>("input");
     QTest::addColumn<Lines>("lines");
     QTest::addColumn<qsizetype>("pending");
@@ -29,11 +31,19 @@ void TestGatewayWire::lineEnds_data() {
     QTest::newRow("LF") << QByteArray("a\nb\n") << Lines{"a", "b"} << qsizetype(0);
     QTest::newRow("CR") << QByteArray("a\rb\r") << Lines{"a", "b"} << qsizetype(0);
     QTest::newRow("LF CR is two") << QByteArray("a\n\rb") << Lines{"a", ""} << qsizetype(1);
-    QTest::newRow("empty lines") << QByteArray("\r\n\r\n") << Lines{"", ""} << qsizetype(0);
     QTest::newRow("unfinished") << QByteArray("abc") << Lines{} << qsizetype(3);
+    static const char raw[] = "\x00h\x01i\x7f\tthere \xff\xfe\xc3\xa9\x1b\x03\x04\n";
+    QTest::newRow("control bytes dropped, others kept")
+        << QByteArray(raw, sizeof raw - 1) << Lines{"hi there \xff\xfe\xc3\xa9"} << qsizetype(0);
+    QTest::newRow("255 bytes kept") << QByteArray(255, 'x') + '\n'
+                                    << Lines{QByteArray(255, 'x')} << qsizetype(0);
+    QTest::newRow("256 bytes dropped, control bytes counted") << QByteArray(255, 'x') + "\x03\nok\n"
+                                                              << Lines{"ok"} << qsizetype(0);
+    QTest::newRow("a megabyte holds nothing")
+        << QByteArray(1 << 20, 'x') << Lines{} << qsizetype(0);
 }
 
-void TestGatewayWire::lineEnds() {
+void TestGatewayWire::lines() {
     QFETCH(QByteArray, input);
     QFETCH(Lines, lines);
     QFETCH(qsizetype, pending);
@@ -49,61 +59,67 @@ void TestGatewayWire::crLfSplitOverTwoReadsIsOneLineEnd() {
     QCOMPARE(reader.feed("\n"), Lines{});
 }
 
-void TestGatewayWire::controlBytesDroppedOtherBytesKept() {
-    LineReader reader;
-    static const char raw[] = "\x00h\x01i\x7f\tthere \xff\xfe\xc3\xa9\x1b\n";
-    const QByteArray input(raw, sizeof raw - 1);
-    QCOMPARE(reader.feed(input), Lines{QByteArray("hi there \xff\xfe\xc3\xa9")});
-}
-
-void TestGatewayWire::longLineKeptToCapAndRestDiscarded() {
-    LineReader reader;
-    const QByteArray piece(64 * 1024, 'x');
-    for (int i = 0; i < 16; ++i) // a megabyte without a line end
-        QVERIFY(reader.feed(piece).isEmpty());
-    QCOMPARE(reader.pending(), LineReader::kMaxLine);
-    const Lines lines = reader.feed("yyy\nnext\n");
-    QCOMPARE(lines.size(), 2);
-    QCOMPARE(lines.at(0), QByteArray(LineReader::kMaxLine, 'x'));
-    QCOMPARE(lines.at(1), QByteArray("next"));
-}
-
-void TestGatewayWire::finishCutsQuotedLineKeepingQuote() {
-    const QByteArray line = wire::talk("bob", QByteArray(400, 'x'));
-    const QByteArray sent = wire::finish(line);
-    QCOMPARE(sent.size(), wire::kMaxLine + 2);
-    QVERIFY(sent.startsWith("1005 TALK bob 0010 \"xxx"));
-    QVERIFY(sent.endsWith("xx\"\r\n"));
-
-    const QByteArray fits = wire::info(QByteArray(255 - 12, 'y'));
-    QCOMPARE(fits.size(), 255);
+void TestGatewayWire::finishCutsToExactly255Bytes() {
+    const QByteArray fits = wire::info(QByteArray(255 - 14, 'y'));
     QCOMPARE(wire::finish(fits), fits + "\r\n");
+    // The line end and the closing quote go first; a character may be split.
+    QCOMPARE(wire::finish(wire::info(QByteArray(244, 'y'))), "1018 INFO \"" + QByteArray(244, 'y'));
+    QCOMPARE(wire::finish(wire::info(QByteArray(300, '\xc3'))),
+             "1018 INFO \"" + QByteArray(255 - 11, '\xc3'));
 }
 
-void TestGatewayWire::finishCutsUnquotedLine() {
-    const QByteArray sent = wire::finish("2010 NAME " + QByteArray(300, 'n'));
-    QCOMPARE(sent, "2010 NAME " + QByteArray(245, 'n') + "\r\n");
+void TestGatewayWire::cutNeverSplitsUtf8Character_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("max");
+    QTest::addColumn<QByteArray>("cut");
+    QTest::newRow("two bytes, split") << QByteArray("ab\xc3\xa9") << 3 << QByteArray("ab");
+    QTest::newRow("two bytes, whole") << QByteArray("ab\xc3\xa9") << 4 << QByteArray("ab\xc3\xa9");
+    QTest::newRow("three bytes") << QByteArray("a\xe2\x82\xac"
+                                               "b")
+                                 << 3 << QByteArray("a");
+    QTest::newRow("four bytes") << QByteArray("a\xf0\x9f\x98\x80"
+                                              "b")
+                                << 4 << QByteArray("a");
+    QTest::newRow("four bytes, whole") << QByteArray("a\xf0\x9f\x98\x80"
+                                                     "b")
+                                       << 5 << QByteArray("a\xf0\x9f\x98\x80");
+    QTest::newRow("continuations only")
+        << QByteArray("ab\x80\x80\x80\x80") << 4 << QByteArray("ab\x80\x80");
+    QTest::newRow("no UTF-8") << QByteArray("ab\xff\xff\xff") << 3 << QByteArray("ab\xff");
 }
 
 void TestGatewayWire::cutNeverSplitsUtf8Character() {
-    const QByteArray e("\xc3\xa9");             // two bytes
-    const QByteArray euro("\xe2\x82\xac");      // three bytes
-    const QByteArray emoji("\xf0\x9f\x98\x80"); // four bytes
-    QCOMPARE(wire::cutUtf8("ab" + e, 3), QByteArray("ab"));
-    QCOMPARE(wire::cutUtf8("ab" + e, 4), "ab" + e);
-    QCOMPARE(wire::cutUtf8("a" + euro + "b", 3), QByteArray("a"));
-    QCOMPARE(wire::cutUtf8("a" + emoji + "b", 4), QByteArray("a"));
-    QCOMPARE(wire::cutUtf8("a" + emoji + "b", 5), "a" + emoji);
-    // Bytes that are no UTF-8 are cut where the limit says.
-    QCOMPARE(wire::cutUtf8("ab\x80\x80\x80\x80", 4), QByteArray("ab\x80\x80"));
-    QCOMPARE(wire::cutUtf8("ab\xff\xff\xff", 3), QByteArray("ab\xff"));
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, max);
+    QFETCH(QByteArray, cut);
+    QCOMPARE(wire::cutUtf8(bytes, max), cut);
+}
 
-    QByteArray text;
-    for (int i = 0; i < 200; ++i)
-        text += e;
-    const QByteArray sent = wire::finish(wire::talk("bob", text));
-    QVERIFY(sent.size() <= wire::kMaxLine + 2);
-    QVERIFY(sent.endsWith(QByteArray(e + "\"\r\n")));
+void TestGatewayWire::floodQuota_data() {
+    using V = FloodQuota::Verdict;
+    QTest::addColumn<QList<int>>("sizes"); // bytes of each line, all in one burst
+    QTest::addColumn<Verdicts>("verdicts");
+    QTest::newRow("four short lines pass")
+        << QList<int>(10, 2)
+        << Verdicts{V::Pass,         V::Pass,         V::Pass,         V::Pass,
+                    V::MessageQuota, V::MessageQuota, V::MessageQuota, V::MessageQuota,
+                    V::MessageQuota, V::Disconnect};
+    QTest::newRow("one unit per 40 bytes begun")
+        << QList<int>{40, 80, 41, 1} << Verdicts{V::Pass, V::Pass, V::MessageQuota, V::Pass};
+    QTest::newRow("too long alone")
+        << QList<int>{161, 160} << Verdicts{V::LineLengthQuota, V::Pass};
+}
+
+void TestGatewayWire::floodQuota() {
+    QFETCH(QList<int>, sizes);
+    QFETCH(Verdicts, verdicts);
+    FloodQuota quota;
+    Verdicts got;
+    for (const int size : sizes)
+        got.append(quota.take(size, 1000));
+    QCOMPARE(got, verdicts);
+    // Once the window has passed, a line passes again.
+    QCOMPARE(quota.take(1, 1000 + FloodQuota::kWindowMs), FloodQuota::Verdict::Pass);
 }
 
 void TestGatewayWire::accounts() {
