@@ -8,7 +8,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 e2e_begin windows "$@"
 e2e_start_x
-e2e_start_window_manager
 
 e2e_start_client user
 e2e_activate "$user_WIN"
