@@ -9,16 +9,14 @@ ChatClient::ChatClient(QObject *parent)
     connect(&m_socket, &QTcpSocket::disconnected, this, [this] { m_received += kClosed; });
 }
 
-bool ChatClient::connectTo(const QString &address, int msecs) {
+bool ChatClient::connectTo(const QString &address) {
     m_socket.bind(QHostAddress(address), 0);
     m_socket.connectToHost(QHostAddress(address), kPort);
-    return m_socket.waitForConnected(msecs);
+    return m_socket.waitForConnected();
 }
 
 bool ChatClient::logOn(const QString &address, const QByteArray &name, const QByteArray &password) {
-    if (!connectTo(address))
-        return false;
-    send("\x03\x04" + name + "\r\n" + password + "\r\n");
+    send(connectTo(address) ? "\x03\x04" + name + "\r\n" + password + "\r\n" : QByteArray());
     return !waitFor("they last until it stops.\"\r\n").isNull();
 }
 

@@ -17,20 +17,17 @@ public:
     explicit ChatClient(QObject *parent = nullptr);
 
     // Connects from `address` (so the gateway sees that address) to `address`:6112.
-    bool connectTo(const QString &address, int msecs = 5000);
-    // Connects and sends the log-on record as the client program does; waits for the last
-    // line of the gateway's log-on answer.
+    bool connectTo(const QString &address);
+    // Connects, sends the log-on record as the client program does and waits for the last
+    // line of the answer.
     bool logOn(const QString &address, const QByteArray &name, const QByteArray &password);
-
     void send(const QByteArray &bytes);
-    // Waits until `expected` has arrived, then takes everything up to and including it.
-    // Returns what was taken, or a null array on timeout.
+    // Waits until `expected` has arrived and takes everything up to it; null on timeout.
     QByteArray waitFor(const QByteArray &expected, int msecs = 5000);
-    // Waits for exactly `expected` to be next, and nothing else before it; tells the first
-    // byte that differs.
+    // Waits for exactly `expected` to come next; tells the first byte that differs.
     bool expectNext(const QByteArray &expected, int msecs = 5000);
-    // Sends "/whoami" and checks that its answer is the next thing to arrive: whatever the
-    // gateway sent before it would show up first.
+    // Sends "/whoami" and checks that its answer comes next: whatever the gateway sent
+    // before it would show up first.
     bool expectNothingElse();
 
     quint16 localPort() const { return m_socket.localPort(); }
