@@ -196,14 +196,9 @@ e2e_activate() {
         e2e_fail "window $1 could not be activated"
 }
 
-# e2e_client_geometry ID: sets GEO_X GEO_Y GEO_W GEO_H to the client area's place and size.
-e2e_client_geometry() {
-    local info
-    info=$(xwininfo -id "$1")
-    GEO_X=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$info")
-    GEO_Y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$info")
-    GEO_W=$(sed -n 's/^ *Width: *//p' <<<"$info")
-    GEO_H=$(sed -n 's/^ *Height: *//p' <<<"$info")
+# e2e_geometry ID: sets GEO_X GEO_Y GEO_W GEO_H to the client area's place and size.
+e2e_geometry() {
+    read -r GEO_X GEO_Y GEO_W GEO_H < <(xwininfo -id "$1" | sed -n 's/^ *\(Absolute upper-left [XY]\|Width\|Height\): *//p' | tr '\n' ' '; echo)
 }
 
 # e2e_centred ID [OWNER]: centred on the screen or on OWNER, give or take the window
@@ -211,20 +206,26 @@ e2e_client_geometry() {
 e2e_centred() {
     local cx=$E2E_SCREEN_WIDTH cy=$E2E_SCREEN_HEIGHT # twice the centre
     if [ $# -gt 1 ]; then
-        e2e_client_geometry "$2"
+        e2e_geometry "$2"
         cx=$((2 * GEO_X + GEO_W)) cy=$((2 * GEO_Y + GEO_H))
     fi
-    e2e_client_geometry "$1"
+    e2e_geometry "$1"
     local dx=$((2 * GEO_X + GEO_W - cx)) dy=$((2 * GEO_Y + GEO_H - cy))
     [ "${dx#-}" -le 60 ] && [ "${dy#-}" -le 60 ]
 }
 
-# e2e_check_window ID NAME WIDTH HEIGHT [OWNER]: the client area is WIDTH x HEIGHT pixels
-# and the window is centred on the screen (or on OWNER).
-e2e_check_window() {
-    e2e_client_geometry "$1"
-    e2e_check "$2 client area is $3 x $4 (${GEO_W}x${GEO_H})" test "$GEO_W" -eq "$3" -a "$GEO_H" -eq "$4"
-    e2e_check "$2 is centred on ${5:+its owner}${5:-the screen}" e2e_centred "$1" "${@:5}"
+# e2e_open NAME MENU ITEM PATTERN SHOT [OWNER]: chooses the menu item by its access keys in
+# the main window of client NAME, waits for the window whose caption matches PATTERN (its id
+# in OPENED), saves its screenshot as SHOT and checks it opened centred on the screen (or OWNER).
+e2e_open() {
+    local win=${1}_WIN pid=${1}_PID
+    e2e_menu "${!win}" "$2" "$3"
+    e2e_find_window OPENED "${!pid}" "$4"
+    e2e_activate "$OPENED"
+    e2e_screenshot "$OPENED" "$5"
+    local where="the screen"
+    [ $# -gt 5 ] && where="its owner"
+    e2e_check "${4//[\\^$]/} opens centred on $where" e2e_centred "$OPENED" "${@:6}"
 }
 
 # An unpainted window is one flat colour; a painted one has text and frames. A window takes
@@ -322,45 +323,30 @@ e2e_say() {
     e2e_keys Return
 }
 
-# e2e_log_on NAME SERVER USER PASSWORD [first]: File, LogIn on the client NAME; types SERVER
-# into the server box and presses Connect, waits until the gateway has taken the connection
-# (it sends nothing before the log-on record, as real gateways do), types USER and PASSWORD
-# and presses Enter ("Log On!"), then waits for the window to close and the gateway's
-# answer. "first" also takes the window's screenshot and checks its size, place and server box.
+# e2e_log_on NAME SERVER USER PASSWORD: File, LogIn on the client NAME; types SERVER into the
+# server box and presses Connect, waits until the gateway has taken the connection (it sends
+# nothing before the log-on record, as real gateways do), types USER and PASSWORD, presses
+# Enter ("Log On!") and waits for the window to close and the gateway's answer.
 e2e_log_on() {
-    local pidvar=${1}_PID winvar=${1}_WIN
-    local main=${!winvar} login connections
-    e2e_menu "$main" alt+f l
-    e2e_find_window login "${!pidvar}" '^Log In$'
-    e2e_activate "$login"
-    if [ "${5:-}" = first ]; then
-        e2e_screenshot "$login" login
-        e2e_check_window "$login" '"Log In"' 242 114
-    else
-        e2e_wait_painted "$login"
-    fi
-    # The focus starts in the user-name box; the server box is last in the tab order.
+    local win=${1}_WIN connections
+    e2e_open "$1" alt+f l '^Log In$' login
+    # The focus starts in the user-name box; the server box is last in the tab order, and
+    # Connect is just before it.
     e2e_keys shift+Tab
-    if [ "${5:-}" = first ]; then
-        e2e_read_field "$main" "$login"
-        e2e_check "the server box first shows \"Select your Server...\" (\"$FIELD\")" \
-            test "$FIELD" = 'Select your Server...'
-    fi
     e2e_fill "$2"
     connections=$(e2e_count "$E2E_RUN/gateway.log" Connected)
-    # Connect is just before the server box; the server box and the user-name box follow it.
     e2e_keys shift+Tab space
     e2e_wait "connection to the gateway" eval \
         '[ "$(e2e_count "$E2E_RUN/gateway.log" Connected)" -gt "$connections" ]'
-    e2e_activate "$login"
+    e2e_activate "$OPENED"
     e2e_keys Tab Tab
     e2e_fill "$3"
     e2e_keys Tab ctrl+a
     e2e_type "$4"
     # Enter in the password box presses "Log On!", which closes the window.
     e2e_keys Return
-    e2e_wait "closing of the log-in window after Log On!" e2e_window_gone "$login"
-    e2e_wait_transcript "$main" "has the log-on answer \"2010 NAME $3\"" has "2010 NAME $3"
+    e2e_wait "closing of the log-in window after Log On!" e2e_window_gone "$OPENED"
+    e2e_wait_transcript "${!win}" "has the log-on answer \"2010 NAME $3\"" has "2010 NAME $3"
 }
 
 # e2e_peer NAME USER [PASSWORD]: a scripted client (bash's /dev/tcp) that logs on as the
