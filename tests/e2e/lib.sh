@@ -128,7 +128,6 @@ e2e_wait() {
     e2e_poll "$E2E_TIMEOUT" "$@" || e2e_fail "no $what after ${E2E_TIMEOUT} s"
 }
 
-e2e_file_has_line() { [ -s "$1" ] && [ "$(tail -c 1 "$1" | od -An -c | tr -d ' ')" = '\n' ]; }
 e2e_file_is() { printf '%s' "$2" | cmp -s - "$1"; }
 e2e_file_has() { grep -qF -- "$2" "$1"; }
 e2e_file_ends_with() { tail -c "$(printf '%s' "$2" | wc -c)" "$1" | cmp -s - <(printf '%s' "$2"); }
@@ -143,7 +142,7 @@ e2e_start_x() {
     Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${E2E_SCREEN_WIDTH}x${E2E_SCREEN_HEIGHT}x24" \
         3>"$E2E_RUN/display" >"$E2E_RUN/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
-    e2e_wait "display number from Xvfb" e2e_file_has_line "$E2E_RUN/display"
+    e2e_wait "display number from Xvfb" grep -q '^[0-9][0-9]*$' "$E2E_RUN/display"
     export DISPLAY=:$(head -n 1 "$E2E_RUN/display")
     e2e_log "X server on $DISPLAY"
     e2e_spawn openbox "$E2E_RUN/openbox.log" openbox --sm-disable
@@ -181,7 +180,6 @@ e2e_find_window() {
     printf -v "$1" '%s' "$id"
 }
 
-e2e_windows_now() { xdotool search --onlyvisible --all --pid "$1" --name "$2" 2>/dev/null || true; }
 e2e_window_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 e2e_window_gone() { ! e2e_window_shown "$1"; }
 e2e_keys() { xdotool key --delay 30 "$@"; }
@@ -251,17 +249,6 @@ e2e_copy_field() {
     FIELD=$(cat "$E2E_RUN/field.txt")
 }
 e2e_field_is() { e2e_copy_field && [ "$FIELD" = "$1" ]; }
-e2e_clipboard_empty() { e2e_clipboard_to "$E2E_RUN/clip.txt" && [ ! -s "$E2E_RUN/clip.txt" ]; }
-
-# e2e_read_field MAIN WIN: the text of the focused box of WIN into FIELD, once the window
-# answers the keys; the clipboard is emptied first (main window's Edit, Clear Clipboard), so
-# that what is read cannot be an older copy.
-e2e_read_field() {
-    e2e_menu "$1" alt+e r
-    e2e_wait "empty clipboard after Clear Clipboard" e2e_clipboard_empty
-    e2e_activate "$2"
-    e2e_wait "text copied from the focused box" eval 'e2e_copy_field && [ -s "$E2E_RUN/field.txt" ]'
-}
 
 # e2e_fill TEXT: replaces the text of the focused box with TEXT, typing again when the window
 # has not yet taken every key.
