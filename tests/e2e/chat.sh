@@ -1,45 +1,36 @@
 #!/usr/bin/env bash
-# End to end: one real client chats through the local gateway with a scripted client.
+# End to end: one real client chats through the local gateway (flood quota on) with scripted
+# clients.
 #
-# Log on through the log-in window, chat both ways, join "Magic" from the channel window,
-# kick with an Options shortcut, ask the IP teller, disconnect, connect and log on again,
-# and leave with File, Exit while another window is open.
-#
+# Log on through the log-in window, chat both ways, kick with an Options shortcut, join
+# "Magic" from the channel window, ask the IP teller, disconnect, log on again, flood and be
+# disconnected, log on again and see a long line cut by the gateway, and leave with File,
+# Exit while another window is open.
 # Usage: chat.sh CLIENT GATEWAY OUTDIR
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
-ADDRESS=127.0.0.40
-
 e2e_begin chat "$@"
 e2e_start_x
-e2e_start_window_manager
-e2e_start_gateway $ADDRESS
-ADDRESS=$E2E_ADDRESS
+e2e_start_gateway 127.0.0.40
+LOGON_END=$'1018 INFO "Welcome to Brackmoor test gateway!"\r\n1019 ERROR "This gateway creates accounts on first use; they last until it stops."\r\n'
 
 e2e_log "step: the main window opens"
 e2e_start_client alice
 e2e_activate "$alice_WIN"
 e2e_screenshot "$alice_WIN" main
-# 668 x 412 pixels of controls, with the menu bar above them and the status line below.
-e2e_client_geometry "$alice_WIN"
-e2e_log "  main window: client area ${GEO_W}x${GEO_H} at ${GEO_X},${GEO_Y}"
-e2e_check "main window client area is 668 wide" test "$GEO_W" -eq 668
-e2e_check "main window client area is 412 high plus menu bar and status line" \
-    test "$GEO_H" -gt $((412 + 30)) -a "$GEO_H" -lt $((412 + 100))
 e2e_check "main window is centred on the screen" e2e_centred "$alice_WIN"
 e2e_wait_transcript "$alice_WIN" "is the welcome line alone" is "$E2E_WELCOME"
 
 e2e_log "step: File, LogIn, Connect, Log On!"
-e2e_log_on alice $ADDRESS alice secret first
-e2e_wait_transcript "$alice_WIN" "has the whole log-on answer" ends_with $'2010 NAME alice\r\n1007 CHANNEL "Chat"\r\n1001 USER alice 0010 [CHAT]\r\n1018 INFO "Welcome to Brackmoor test gateway!"\r\n'
-e2e_check_transcript "$alice_WIN" "starts with the welcome line and the gateway's greeting" \
+e2e_log_on alice "$E2E_ADDRESS" alice secret
+e2e_wait_transcript "$alice_WIN" "has the whole log-on answer" ends_with \
+    $'Username: alice\r\nPassword: \r\n2010 NAME alice\r\n1007 CHANNEL "Chat"\r\n1001 USER alice 0010 [CHAT]\r\n'"$LOGON_END"
+e2e_check_transcript "$alice_WIN" "is the welcome line, then the gateway's greeting" \
     starts_with "$E2E_WELCOME"$'Brackmoor test gateway: '
-e2e_check_transcript "$alice_WIN" "shows the password prompt and no password" \
-    has $'Username: Password: 2010 NAME alice\r\n'
 
 e2e_log "step: a second user joins and the two chat"
-e2e_peer_connect bob $ADDRESS bob hunter2
+e2e_peer bob bob
 e2e_wait_peer bob '1001 USER alice 0010 [CHAT]'
 e2e_wait_transcript "$alice_WIN" "announces bob" ends_with $'1002 JOIN bob 0010 [CHAT]\r\n'
 e2e_say "$alice_WIN" 'hello from alice'
@@ -48,20 +39,6 @@ e2e_peer_say bob 'hi alice'
 # The transcript was all selected by the last read, so the echo replaced it.
 e2e_wait_transcript "$alice_WIN" "is the echo and bob's answer" \
     is $'hello from alice\r\n1005 TALK bob 0010 "hi alice"\r\n'
-
-e2e_log "step: File, Channels, Magic, Join"
-e2e_menu "$alice_WIN" alt+f c
-e2e_find_window channels "$alice_PID" '^Join Channel\.\.\.$'
-e2e_activate "$channels"
-e2e_screenshot "$channels" channel
-e2e_check_window "$channels" '"Join Channel..."' 169 259
-# The focus starts on Cancel; Join and then the list follow. End picks the last entry,
-# "Magic"; Shift+Tab goes back to Join.
-e2e_keys Tab Tab End shift+Tab space
-e2e_wait "closing of the channel window after Join" e2e_window_gone "$channels"
-e2e_wait_transcript "$alice_WIN" "has the gateway's answer to /join magic" \
-    ends_with $'1007 CHANNEL "magic"\r\n1001 USER alice 0010 [CHAT]\r\n'
-e2e_wait_peer bob '1003 LEAVE alice 0010'
 
 e2e_log "step: Options, Kick User"
 e2e_menu "$alice_WIN" alt+o k
@@ -73,38 +50,71 @@ e2e_keys Return
 e2e_wait_transcript "$alice_WIN" "is the kick and the gateway's refusal" \
     is $'/kick bob\r\n1019 ERROR "You are not a channel operator."\r\n'
 
+e2e_log "step: File, Channels, Magic, Join"
+e2e_open alice alt+f c '^Join Channel\.\.\.$' channel
+# The focus starts on Cancel; Join and then the list follow. End picks the last entry,
+# "Magic"; Shift+Tab goes back to Join.
+e2e_keys Tab Tab End shift+Tab space
+e2e_wait "closing of the channel window after Join" e2e_window_gone "$OPENED"
+e2e_wait_transcript "$alice_WIN" "has the gateway's answer to /join magic" ends_with \
+    $'1007 CHANNEL "magic"\r\n1018 INFO "you are now tempOP for this channel"\r\n1001 USER alice 0010 [CHAT]\r\n1009 USER alice 0012\r\n'
+e2e_wait_peer bob '1003 LEAVE alice 0010'
+
 e2e_log "step: File, IP Teller, Tell Me, Close"
-e2e_menu "$alice_WIN" alt+f i
-e2e_find_window ip "$alice_PID" '^Your IP$'
-e2e_activate "$ip"
-e2e_screenshot "$ip" ip
-e2e_check_window "$ip" '"Your IP"' 140 60
+e2e_open alice alt+f i '^Your IP$' ip
 # The focus starts in the address box; Close and then Tell Me follow.
-e2e_read_field "$alice_WIN" "$ip"
-e2e_check "the IP box first shows the placeholder (it shows \"$FIELD\")" \
-    test "$FIELD" = 255.255.255.255
 ip_box_shows_address() {
-    e2e_copy_field_to "$E2E_RUN/field.txt"
-    FIELD=$(cat "$E2E_RUN/field.txt")
+    e2e_copy_field
     [[ $FIELD =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ && $FIELD != 255.255.255.255 ]]
 }
 e2e_keys Tab Tab space shift+Tab shift+Tab
 e2e_poll "$E2E_TIMEOUT" ip_box_shows_address || true
-e2e_check "Tell Me shows a dotted IPv4 address (it shows \"$FIELD\")" ip_box_shows_address
+e2e_check "Tell Me shows a dotted IPv4 address (\"$FIELD\")" ip_box_shows_address
 e2e_keys Tab space
-e2e_wait "closing of the IP window after Close" e2e_window_gone "$ip"
+e2e_wait "closing of the IP window after Close" e2e_window_gone "$OPENED"
 
-e2e_log "step: File, Disconnect"
+e2e_log "step: File, Disconnect, and log on again"
 e2e_menu "$alice_WIN" alt+f d
 e2e_wait_transcript "$alice_WIN" "is the disconnect notice alone" \
     is '[ YOUR CONNECTION HAS BEEN TERMINATED ]'
-e2e_wait "the gateway to see alice leave" \
-    e2e_file_has "$E2E_RUN/gateway.log" '(alice)'
-
-e2e_log "step: connect and log on again"
-e2e_log_on alice $ADDRESS alice secret
+e2e_wait "the gateway to see alice leave" e2e_file_has "$E2E_RUN/gateway.log" '(alice)'
+e2e_log_on alice "$E2E_ADDRESS" alice secret
 e2e_check_transcript "$alice_WIN" "goes on right after the notice" \
     starts_with '[ YOUR CONNECTION HAS BEEN TERMINATED ]Brackmoor test gateway: '
+
+e2e_log "step: ten lines at once: four pass, five are refused, the tenth disconnects"
+e2e_wait_transcript "$alice_WIN" "ends with the log-on answer" ends_with "$LOGON_END"
+for n in 1 2 3 4 5 6 7 8 9 10; do
+    e2e_type "f$n"
+    e2e_keys Return
+done
+e2e_wait "bob to see alice leave again" eval '[ "$(e2e_count "$E2E_RUN/bob.log" "1003 LEAVE alice")" -eq 2 ]'
+e2e_check "bob got the first four lines and no more" \
+    test "$(e2e_count "$E2E_RUN/bob.log" '1005 TALK alice 0010 "f')" -eq 4 -a \
+    "$(e2e_count "$E2E_RUN/bob.log" '"f4"')" -eq 1
+quota=$'1019 ERROR "Your message quota has been exceeded!"\r\n'
+e2e_wait_transcript "$alice_WIN" "is the ten lines typed and every refusal, whole" lines_are \
+    $'f1\r\nf2\r\nf3\r\nf4\r\nf5\r\nf6\r\nf7\r\nf8\r\nf9\r\nf10\r\n'"$quota$quota$quota$quota$quota"
+e2e_wait "the gateway to see alice go" eval '[ "$(e2e_count "$E2E_RUN/gateway.log" "(alice)")" -eq 2 ]'
+
+e2e_menu "$alice_WIN" alt+f d
+e2e_log_on alice "$E2E_ADDRESS" alice secret
+e2e_wait_transcript "$alice_WIN" "ends with the log-on answer" ends_with "$LOGON_END"
+
+e2e_log "step: the gateway cuts a long line to 255 bytes; the next line runs on after it"
+names=""
+for n in 1 2 3 4 5 6 7; do
+    name=peer${n}_with_a_long_long_long_name
+    e2e_peer "p$n" "$name"
+    names+=" $name"
+done
+e2e_wait_transcript "$alice_WIN" "announces the last peer" ends_with "1002 JOIN $name 0010 [CHAT]"$'\r\n'
+e2e_say "$alice_WIN" '/who Chat'
+e2e_wait_transcript "$alice_WIN" "holds the cut line" has 'Users in channel'
+e2e_peer_say bob 'after'
+line=$'1018 INFO "Users in channel Chat: bob alice'"$names"$'"\r\n'
+e2e_wait_transcript "$alice_WIN" "is the echo, 255 bytes of the list and bob's line" is \
+    $'/who Chat\r\n'"${line:0:255}"$'1005 TALK bob 0010 "after"\r\n'
 
 e2e_log "step: File, Exit with the About window open"
 e2e_menu "$alice_WIN" alt+h a

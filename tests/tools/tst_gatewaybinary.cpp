@@ -7,17 +7,28 @@
 
 namespace {
 
-const QString kBinary = QStringLiteral(GATEWAY_BINARY);
+const QString kAddress = QStringLiteral("127.0.0.31");
 
-// Waits until the process has printed `line` as a whole line on stdout; keeps what it read.
-bool waitForLine(QProcess &process, QByteArray &output, const QByteArray &line, int msecs = 5000) {
-    return QTest::qWaitFor(
-        [&] {
+// The gateway binary, started with `arguments` and stopped at the end; gathers its output.
+struct Gateway {
+    QProcess process;
+    QByteArray output;
+
+    explicit Gateway(const QStringList &arguments) {
+        process.start(QStringLiteral(GATEWAY_BINARY), arguments);
+    }
+    ~Gateway() {
+        process.terminate();
+        process.waitForFinished();
+    }
+    // Waits until the gateway has printed `line` as a whole line.
+    bool printed(const QByteArray &line) {
+        return QTest::qWaitFor([&] {
             output += process.readAllStandardOutput();
             return output.contains(QByteArray(line + '\n'));
-        },
-        msecs);
-}
+        });
+    }
+};
 
 } // namespace
 
@@ -25,95 +36,75 @@ class TestGatewayBinary : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void printsConnectionsAndStopsOnSigterm();
-    void stopsOnSigint();
-    void failsClearlyWhenItCannotListen();
-    void helpDescribesUsage();
+    void servesAndStopsOnSignal_data();
+    void servesAndStopsOnSignal();
+    void failsClearly_data();
+    void failsClearly();
 };
 
-void TestGatewayBinary::printsConnectionsAndStopsOnSigterm() {
-    const QString address = QStringLiteral("127.0.0.31");
-    QProcess gateway;
-    gateway.start(kBinary, {address});
-    QVERIFY(gateway.waitForStarted());
-    QByteArray output;
-    QVERIFY(waitForLine(gateway, output, "Listening on 127.0.0.31:6112"));
+void TestGatewayBinary::servesAndStopsOnSignal_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QByteArray>("fifthLine"); // what a fifth line in a burst gets
+    QTest::newRow("quota, SIGTERM")
+        << QStringList() << int(SIGTERM) << QByteArray("1019 ERROR \"Your message quota");
+    QTest::newRow("no quota, SIGINT") << QStringList{QStringLiteral("--no-flood-quota")}
+                                      << int(SIGINT) << QByteArray("1018 INFO \"You are alice,");
+}
 
+void TestGatewayBinary::servesAndStopsOnSignal() {
+    QFETCH(QStringList, options);
+    QFETCH(int, signalNumber);
+    QFETCH(QByteArray, fifthLine);
+    Gateway gateway(options << kAddress);
+    QVERIFY(gateway.printed("Listening on 127.0.0.31:6112"));
     {
         ChatClient client;
-        QVERIFY(client.logOn(address, "alice", "secret"));
+        QVERIFY(client.logOn(kAddress, "alice", "secret"));
         const QByteArray peer = "127.0.0.31:" + QByteArray::number(client.localPort());
-        QVERIFY(waitForLine(gateway, output, "Connected " + peer));
-        client.send("/whoami\r\n");
-        QVERIFY(!client.waitFor("1018 INFO \"You are alice,").isNull());
+        QVERIFY(gateway.printed("Connected " + peer));
+        client.send("a\r\nb\r\nc\r\nd\r\n/whoami\r\n");
+        QVERIFY(client.expectNext(QByteArray("1018 INFO \"No one hears you.\"\r\n").repeated(4) +
+                                  fifthLine));
         client.socket().disconnectFromHost();
-        QVERIFY(waitForLine(gateway, output, "Disconnected " + peer + " (alice)"));
+        QVERIFY(gateway.printed("Disconnected " + peer + " (alice)"));
     }
-
     // A client still connected at the stop does not hold it up.
     ChatClient lingering;
-    QVERIFY(lingering.connectTo(address));
-    QVERIFY(!lingering.waitFor("Username: ").isNull());
-    const QByteArray lingeringPeer = "127.0.0.31:" + QByteArray::number(lingering.localPort());
-
-    gateway.terminate(); // SIGTERM
-    QVERIFY(gateway.waitForFinished(5000));
-    QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(gateway.exitCode(), 0);
-    QVERIFY(lingering.waitForClosed());
-    output += gateway.readAllStandardOutput();
-    const QByteArray last = "Disconnected " + lingeringPeer + "\nStopped.\n";
-    QVERIFY2(output.endsWith(last), output.constData());
-    QVERIFY(gateway.readAllStandardError().isEmpty());
+    QVERIFY(lingering.connectTo(kAddress));
+    const QByteArray peer = "127.0.0.31:" + QByteArray::number(lingering.localPort());
+    QVERIFY(gateway.printed("Connected " + peer));
+    ::kill(static_cast<pid_t>(gateway.process.processId()), signalNumber);
+    QVERIFY(gateway.process.waitForFinished(5000));
+    QCOMPARE(gateway.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(gateway.process.exitCode(), 0);
+    QVERIFY(!lingering.waitFor(ChatClient::kClosed).isNull());
+    QVERIFY(gateway.printed("Disconnected " + peer + "\nStopped."));
+    QVERIFY(gateway.process.readAllStandardError().isEmpty());
 }
 
-void TestGatewayBinary::stopsOnSigint() {
-    QProcess gateway;
-    gateway.start(kBinary, {QStringLiteral("127.0.0.32")});
-    QByteArray output;
-    QVERIFY(waitForLine(gateway, output, "Listening on 127.0.0.32:6112"));
-    ::kill(static_cast<pid_t>(gateway.processId()), SIGINT);
-    QVERIFY(gateway.waitForFinished(5000));
-    QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(gateway.exitCode(), 0);
+void TestGatewayBinary::failsClearly_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("says");
+    QTest::newRow("address taken")
+        << QStringList{kAddress} << 1 << QByteArray("cannot listen on 127.0.0.31:6112: ");
+    QTest::newRow("no address") << QStringList{QStringLiteral("not-an-address")} << 2
+                                << QByteArray("\"not-an-address\" is not an IP address");
+    QTest::newRow("help") << QStringList{QStringLiteral("--help")} << 0 << QByteArray("[ADDRESS]");
 }
 
-void TestGatewayBinary::failsClearlyWhenItCannotListen() {
-    const QString address = QStringLiteral("127.0.0.33");
-    QProcess first;
-    first.start(kBinary, {address});
-    QByteArray output;
-    QVERIFY(waitForLine(first, output, "Listening on 127.0.0.33:6112"));
-
-    QProcess second;
-    second.start(kBinary, {address});
-    QVERIFY(second.waitForFinished(5000));
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 1);
-    QVERIFY2(second.readAllStandardError().startsWith(
-                 "brackmoor-gateway: cannot listen on 127.0.0.33:6112: "),
-             "the reason names the address");
-
-    QProcess wrong;
-    wrong.start(kBinary, {QStringLiteral("not-an-address")});
-    QVERIFY(wrong.waitForFinished(5000));
-    QVERIFY(wrong.exitCode() != 0);
-    QVERIFY(wrong.readAllStandardError().contains("\"not-an-address\" is not an IP address"));
-
-    first.terminate();
-    QVERIFY(first.waitForFinished(5000));
-    QCOMPARE(first.exitCode(), 0);
-}
-
-void TestGatewayBinary::helpDescribesUsage() {
-    QProcess help;
-    help.start(kBinary, {QStringLiteral("--help")});
-    QVERIFY(help.waitForFinished(5000));
-    QCOMPARE(help.exitCode(), 0);
-    const QByteArray text = help.readAllStandardOutput();
-    QVERIFY(text.contains("[ADDRESS]"));
-    QVERIFY(text.contains("127.0.0.1"));
-    QVERIFY(text.contains("0x03"));
+void TestGatewayBinary::failsClearly() {
+    QFETCH(QStringList, options);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, says);
+    Gateway first({kAddress});
+    QVERIFY(first.printed("Listening on 127.0.0.31:6112"));
+    Gateway second(options);
+    QVERIFY(second.process.waitForFinished(5000));
+    QCOMPARE(second.process.exitCode(), exitCode);
+    const QByteArray text = second.process.readAll() + second.process.readAllStandardError();
+    QVERIFY2(text.contains(says), text.constData());
 }
 
 QTEST_GUILESS_MAIN(TestGatewayBinary)

@@ -1,27 +1,37 @@
 #include "chatclient.h"
-#include "clientsession.h"
+#include "floodquota.h"
 #include "gatewayserver.h"
+#include "linereader.h"
 
-#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
-#include <arpa/inet.h>
 #include <memory>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
 const QString kAddress = QStringLiteral("127.0.0.30");
-const QByteArray kGreeting = "Brackmoor test gateway: log on with any new name and password to "
-                             "create an account.\r\nUsername: ";
-const QByteArray kWelcome = "1018 INFO \"Welcome to Brackmoor test gateway!\"\r\n";
-const QByteArray kRefused = "Password: Login failed.\r\nUsername: ";
+const QByteArray kNames[] = {"alice", "bob", "carol"};
+const QByteArray kGreeting =
+    "Brackmoor test gateway: a local chat gateway for trying the client offline.\r\n"
+    "Log on with any new name and password to create an account; it lasts as long as the\r\n"
+    "gateway runs, and from then on the password must match.\r\n\r\nUsername: ";
+const QByteArray kWelcome =
+    "1018 INFO \"Welcome to Brackmoor test gateway!\"\r\n1019 ERROR \"This "
+    "gateway creates accounts on first use; they last until it stops.\"\r\n";
+const QByteArray kFailed = "Password: \r\nLogin failed.\r\n\r\nUsername: ";
+const QByteArray kQuota = "1019 ERROR \"Your message quota has been exceeded!\"\r\n";
 
 QByteArray talk(const QByteArray &name, const QByteArray &text) {
     return "1005 TALK " + name + " 0010 \"" + text + "\"\r\n";
+}
+
+QByteArray times(int n, const QByteArray &bytes) {
+    return bytes.repeated(n);
+}
+
+QByteArray record(const QByteArray &name, const QByteArray &password = "pw") {
+    return "\x03\x04" + name + "\r\n" + password + "\r\n";
 }
 
 } // namespace
@@ -31,28 +41,12 @@ class TestGatewayServer : public QObject {
 
 private Q_SLOTS:
     void init();
-    void cleanup();
+    void cleanup() { m_server.reset(); }
 
-    void logOnFlowBytes_data();
-    void logOnFlowBytes();
-    void refusedPasswordAndFirstUseCreatesAccount();
-    void unusableCredentialsRefused_data();
-    void unusableCredentialsRefused();
-    void nameInUseGetsSuffix();
-    void clientWithoutOpeningByteGetsEcho();
-    void talkReachesOthersButNotSender();
-    void joinAndLeaveSeenByMembers();
-    void joinListsMembers();
-    void whisperBothSidesAndUnknownTarget();
-    void awayAndDndToggle();
-    void emoteGoesToEveryone();
-    void squelchFiltersTalk();
-    void commandWordsIgnoreCase();
-    void unknownCommand_data();
-    void unknownCommand();
-    void infoCommands();
-    void lineCutAt255Bytes();
-    void megabyteLineAndBinaryWhileOthersChat();
+    void conversation_data();
+    void conversation();
+    void readerAndQuotaHoldLittle();
+    void floodingClientDoesNotHoldUpOthers();
     void silentClientTimesOutBeforeLogOn();
     void slowReaderIsDropped();
 
@@ -65,411 +59,219 @@ void TestGatewayServer::init() {
     QVERIFY2(m_server->listen(QHostAddress(kAddress)), qPrintable(m_server->errorString()));
 }
 
-void TestGatewayServer::cleanup() {
-    m_server.reset();
+// Each row logs on the first `users` of alice, bob and carol (clients 0, 1, 2), connects
+// `raw` more clients (the next numbers) without sending a byte, and plays its steps: "N>"
+// and bytes client N sends ("N)" one byte at a time), "N<" and bytes client N must receive
+// next, with nothing before them.
+void TestGatewayServer::conversation_data() {
+    QTest::addColumn<int>("users");
+    QTest::addColumn<int>("raw");
+    QTest::addColumn<bool>("quota");
+    QTest::addColumn<QByteArrayList>("steps");
+    const QByteArray carol = "carol\r\nPassword: \r\n2010 NAME carol\r\n1007 CHANNEL \"Chat\"\r\n"
+                             "1001 USER alice 0010 [CHAT]\r\n1001 USER carol 0010 [CHAT]\r\n";
+    const QByteArray longName(33, 'b');
+    const QByteArray prefix = "1005 TALK alice 0010 \""; // 22 bytes: 233 left for the text
+    const QByteArray lengthQuota = "1019 ERROR \"Your line length quota has been exceeded!\"\r\n";
+
+    QTest::newRow("nothing before the first byte, log-on in one record")
+        << 1 << 1 << false
+        << QByteArrayList{"1>" + record("carol"), "1<" + kGreeting + carol + kWelcome,
+                          "0<1002 JOIN carol 0010 [CHAT]\r\n"};
+    QTest::newRow("log-on record byte by byte")
+        << 0 << 1 << false
+        << QByteArrayList{"0)" + record("carol"), "0<" + kGreeting + "carol\r\nPassword: \r\n2010"};
+    QTest::newRow("a terminal user: name echoed, password not, empty lines ignored")
+        << 0 << 1 << false
+        << QByteArrayList{"0>\n",        "0<" + kGreeting, "0>\r\n\rcarol\n",
+                          "0<carol\r\n", "0>\n\nsecret\n", "0<Password: \r\n2010 NAME carol\r\n"};
+    QTest::newRow("wrong password, name in use, then a new name")
+        << 1 << 1 << false
+        << QByteArrayList{"1>" + record("alice", "wrong"),
+                          "1<" + kGreeting + "alice\r\n" + kFailed,
+                          "1>" + record("ALICE"),
+                          "1<ALICE\r\n" + kFailed,
+                          "1>" + record("carol"),
+                          "1<" + carol + kWelcome,
+                          "0<1002 JOIN carol 0010 [CHAT]\r\n"};
+    QTest::newRow("unusable names refused")
+        << 0 << 1 << false
+        << QByteArrayList{"0>\x03   \r\npw\r\nbob smith\r\npw\r\n" + longName + "\r\npw\r\n",
+                          "0<" + kGreeting + "   \r\n" + kFailed + "bob smith\r\n" + kFailed +
+                              longName + "\r\n" + kFailed};
+    QTest::newRow("CR, LF, CR LF; 0x03 0x04 dropped; quotes as they are")
+        << 2 << 0 << false
+        << QByteArrayList{"0>ab\x04"
+                          "cd\rx\x03y\n\r\n \"q\"\r\n",
+                          "1<" + talk("alice", "abcd") + talk("alice", "xy") +
+                              talk("alice", " \"q\"")};
+    QTest::newRow("control bytes dropped, other bytes as they came")
+        << 2 << 0 << false
+        << QByteArrayList{QByteArray("0>\x00h\x01i\x7f\tthere \xff\xfe\xc3\xa9\x1b\r\n", 21),
+                          "1<" + talk("alice", "hi there \xff\xfe\xc3\xa9")};
+    QTest::newRow("alone, nobody hears")
+        << 1 << 0 << false << QByteArrayList{"0>hi\r\n", "0<1018 INFO \"No one hears you.\"\r\n"};
+    QTest::newRow("emote reaches the sender too")
+        << 2 << 0 << false
+        << QByteArrayList{
+               "0>/me waves\r\n/emote bows\r\n",
+               "0<1023 EMOTE alice 0010 \"waves\"\r\n1023 EMOTE alice 0010 \"bows\"\r\n",
+               "1<1023 EMOTE alice 0010 \"waves\"\r\n1023 EMOTE alice 0010 \"bows\"\r\n"};
+    QTest::newRow("whisper family")
+        << 2 << 0 << false
+        << QByteArrayList{"1>/whisper alice a\r\n/w alice b\r\n/msg alice c\r\n/m alice d\r\n"
+                          "/w nobody e\r\n",
+                          "0<1004 WHISPER bob 0010 \"a\"\r\n1004 WHISPER bob 0010 \"b\"\r\n"
+                          "1004 WHISPER bob 0010 \"c\"\r\n1004 WHISPER bob 0010 \"d\"\r\n",
+                          "1<1010 WHISPER alice 0010 \"a\"\r\n1010 WHISPER alice 0010 \"b\"\r\n"
+                          "1010 WHISPER alice 0010 \"c\"\r\n1010 WHISPER alice 0010 \"d\"\r\n"
+                          "1019 ERROR \"That user is not logged on.\"\r\n"};
+    QTest::newRow("who, whois, unknown command")
+        << 2 << 0 << false
+        << QByteArrayList{
+               "1>/who Chat\r\n/WHOIS alice\r\n/whois nobody\r\n/frob\r\n/\r\n",
+               "1<1018 INFO \"Users in channel Chat: alice bob\"\r\n"
+               "1018 INFO \"alice is using Chat and is currently in channel \"Chat\".\"\r\n"
+               "1018 INFO \"User is offline\"\r\n1019 ERROR \"Unknown command.\"\r\n"
+               "1019 ERROR \"Unknown command.\"\r\n"};
+    QTest::newRow("quit") << 2 << 0 << false
+                          << QByteArrayList{"1>/quit\r\n",
+                                            "1<1018 INFO \"Connection closed.\"\r\n<closed>",
+                                            "0<1003 LEAVE bob 0010\r\n"};
+    QTest::newRow("join an empty channel, tempOP, then a second member")
+        << 2 << 0 << false
+        << QByteArrayList{
+               "1>/join Magic\r\n",
+               "1<1007 CHANNEL \"Magic\"\r\n1018 INFO \"you are now tempOP for this "
+               "channel\"\r\n1001 USER bob 0010 [CHAT]\r\n1009 USER bob 0012\r\n",
+               "0<1003 LEAVE bob 0010\r\n",
+               "0>/join  magic \r\n/kick bob\r\n",
+               "0<1007 CHANNEL \"Magic\"\r\n1001 USER bob 0012 [CHAT]\r\n1001 USER alice "
+               "0010 [CHAT]\r\n1019 ERROR \"You are not a channel operator.\"\r\n",
+               "1<1002 JOIN alice 0010 [CHAT]\r\n",
+               "1>/join chat\r\n",
+               "0<1003 LEAVE bob 0012\r\n",
+               "1<1007 CHANNEL \"chat\"\r\n1001 USER bob 0010 [CHAT]\r\n"};
+    QTest::newRow("squelch") << 3 << 0 << false
+                             << QByteArrayList{"0>/squelch Bob\r\n",
+                                               "0<1018 INFO \"bob has been squelched.\"\r\n",
+                                               "1>noise\r\n/w alice psst\r\n",
+                                               "2<" + talk("bob", "noise"),
+                                               "1<1010 WHISPER alice 0010 \"psst\"\r\n",
+                                               "0>/unignore bob\r\n",
+                                               "0<1018 INFO \"bob has been unsquelched.\"\r\n",
+                                               "1>back\r\n",
+                                               "0<" + talk("bob", "back"),
+                                               "2<" + talk("bob", "back")};
+    QTest::newRow("255 bytes sent at most, a longer line runs on")
+        << 2 << 0 << false
+        << QByteArrayList{"0>" + QByteArray(230, 'x') + "\r\n" + QByteArray(250, 'y') +
+                              "\r\nnext\r\n",
+                          "1<" + talk("alice", QByteArray(230, 'x')) + prefix +
+                              QByteArray(233, 'y') + talk("alice", "next")};
+    QTest::newRow("256 bytes or more dropped")
+        << 2 << 0 << false
+        << QByteArrayList{"0>" + QByteArray(256, 'z') + "\r\n" + QByteArray(5000, 'z') + "\nok\r\n",
+                          "1<" + talk("alice", "ok")};
+    QTest::newRow("quota: four lines, then refused, the tenth disconnects")
+        << 2 << 0 << true
+        << QByteArrayList{"0>" + times(10, "hi\r\n"), "1<" + times(4, talk("alice", "hi")),
+                          "0<" + times(5, kQuota) + ChatClient::kClosed};
+    QTest::newRow("quota: a line counts one per 40 bytes")
+        << 2 << 0 << true
+        << QByteArrayList{
+               "0>" + times(3, QByteArray(41, 'l') + "\r\n") + QByteArray(161, 'l') + "\r\n",
+               "1<" + times(2, talk("alice", QByteArray(41, 'l'))), "0<" + kQuota + lengthQuota};
 }
 
-void TestGatewayServer::logOnFlowBytes_data() {
-    QTest::addColumn<bool>("byteByByte");
-    QTest::newRow("one record") << false;
-    QTest::newRow("byte by byte") << true;
-}
-
-void TestGatewayServer::logOnFlowBytes() {
-    QFETCH(bool, byteByByte);
-    ChatClient client;
-    QVERIFY(client.connectTo(kAddress));
-    QVERIFY(client.expectNext(kGreeting));
-
-    const QByteArray record = "\x03\x04"
-                              "alice\r\nsecret\r\n";
-    if (byteByByte) {
-        for (const char c : record) {
-            client.send(QByteArray(1, c));
-            QTest::qWait(2);
-        }
-    } else {
-        client.send(record);
+void TestGatewayServer::conversation() {
+    QFETCH(int, users);
+    QFETCH(int, raw);
+    QFETCH(bool, quota);
+    QFETCH(QByteArrayList, steps);
+    m_server->setFloodQuota(quota);
+    std::vector<std::unique_ptr<ChatClient>> clients;
+    for (int i = 0; i < users + raw; ++i) {
+        clients.push_back(std::make_unique<ChatClient>());
+        QVERIFY(i >= users ? clients[i]->connectTo(kAddress)
+                           : clients[i]->logOn(kAddress, kNames[i], "pw"));
+        for (int j = 0; j < i && i < users; ++j)
+            QVERIFY(!clients[j]->waitFor("1002 JOIN " + kNames[i] + " 0010 [CHAT]\r\n").isNull());
     }
-    // With 0x04 nothing typed comes back, not even the name.
-    QVERIFY(client.expectNext("Password: 2010 NAME alice\r\n"
-                              "1007 CHANNEL \"Chat\"\r\n"
-                              "1001 USER alice 0010 [CHAT]\r\n" +
-                              kWelcome));
-    QVERIFY(client.expectNothingElse());
-}
-
-void TestGatewayServer::refusedPasswordAndFirstUseCreatesAccount() {
-    {
-        ChatClient first;
-        QVERIFY(first.logOn(kAddress, "alice", "secret"));
+    for (const QByteArray &step : steps) {
+        ChatClient &client = *clients.at(step.at(0) - '0');
+        if (step.at(1) == '<')
+            QVERIFY(client.expectNext(step.mid(2)));
+        for (qsizetype i = 2; step.at(1) == ')' && i < step.size(); ++i, QTest::qWait(2))
+            client.send(step.mid(i, 1));
+        if (step.at(1) == '>')
+            client.send(step.mid(2));
     }
-    ChatClient client;
-    QVERIFY(client.connectTo(kAddress));
-    QVERIFY(client.expectNext(kGreeting));
-    client.send("\x03\x04"
-                "alice\r\nwrong\r\n");
-    QVERIFY(client.expectNext(kRefused));
-    // The client program sends the whole record again, opening bytes included.
-    client.send("\x03\x04"
-                "ALICE\r\nsecret\r\n");
-    QVERIFY(client.expectNext("Password: 2010 NAME alice\r\n"));
-    QVERIFY(!client.waitFor(kWelcome).isNull());
+    // Nothing else came: the answer to a question asked now is the next thing to arrive.
+    for (int i = 0; i < users && !quota; ++i)
+        QVERIFY(clients[i]->socket().state() != QAbstractSocket::ConnectedState ||
+                clients[i]->expectNothingElse());
 }
 
-void TestGatewayServer::unusableCredentialsRefused_data() {
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("password");
-    QTest::newRow("empty name") << QByteArray() << QByteArray("pw");
-    QTest::newRow("blank name") << QByteArray("   ") << QByteArray("pw");
-    QTest::newRow("empty password") << QByteArray("bob") << QByteArray();
-    QTest::newRow("space in name") << QByteArray("bob smith") << QByteArray("pw");
-    QTest::newRow("long name") << QByteArray(33, 'b') << QByteArray("pw");
+void TestGatewayServer::readerAndQuotaHoldLittle() {
+    LineReader reader;
+    QVERIFY(reader.feed(QByteArray(1 << 20, 'x')).isEmpty());
+    QCOMPARE(reader.pending(), 0);
+    // A quota that has refused lines lets them pass again once its window has gone by.
+    FloodQuota quota;
+    for (int i = 0; i < 9; ++i)
+        quota.take(2, 1000);
+    QCOMPARE(quota.take(2, 1000 + FloodQuota::kWindowMs), FloodQuota::Verdict::Pass);
 }
 
-void TestGatewayServer::unusableCredentialsRefused() {
-    QFETCH(QByteArray, name);
-    QFETCH(QByteArray, password);
-    ChatClient client;
-    QVERIFY(client.connectTo(kAddress));
-    QVERIFY(client.expectNext(kGreeting));
-    client.send("\x03\x04" + name + "\r\n" + password + "\r\n");
-    QVERIFY(client.expectNext(kRefused));
-    // Nothing was created by the refused try: "bob" is still free for any password.
-    client.send("bob\r\nfresh\r\n");
-    QVERIFY(client.expectNext("Password: 2010 NAME bob\r\n"));
-}
-
-void TestGatewayServer::nameInUseGetsSuffix() {
-    ChatClient a, b, c;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "Alice", "pw"));
-    QCOMPARE(b.name(), QByteArray("alice#2"));
-    QVERIFY(c.logOn(kAddress, "alice", "pw"));
-    QCOMPARE(c.name(), QByteArray("alice#3"));
-    QVERIFY(a.expectNext("1002 JOIN alice#2 0010 [CHAT]\r\n1002 JOIN alice#3 0010 [CHAT]\r\n"));
-}
-
-void TestGatewayServer::clientWithoutOpeningByteGetsEcho() {
-    ChatClient typist, other;
-    QVERIFY(other.logOn(kAddress, "other", "pw"));
-    QVERIFY(typist.connectTo(kAddress));
-    QVERIFY(typist.expectNext(kGreeting));
-    typist.send("carol\n");
-    QVERIFY(typist.expectNext("carol\r\nPassword: "));
-    typist.send("pw\n");
-    QVERIFY(typist.expectNext("2010 NAME carol\r\n"));
-    QVERIFY(!typist.waitFor(kWelcome).isNull());
-    typist.send("hi all\n");
-    QVERIFY(typist.expectNext("hi all\r\n"));
-    QVERIFY(!other.waitFor(talk("carol", "hi all")).isNull());
-
-    // 0x03 alone keeps the echo on as well.
-    ChatClient halfOpened;
-    QVERIFY(halfOpened.connectTo(kAddress));
-    QVERIFY(halfOpened.expectNext(kGreeting));
-    halfOpened.send("\x03"
-                    "dave\r\n");
-    QVERIFY(halfOpened.expectNext("dave\r\nPassword: "));
-}
-
-void TestGatewayServer::talkReachesOthersButNotSender() {
-    ChatClient a, b, c;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    a.send("anyone?\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"No one hears you.\"\r\n"));
-
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    QVERIFY(c.logOn(kAddress, "carol", "pw"));
-    QVERIFY(!a.waitFor("1002 JOIN carol 0010 [CHAT]\r\n").isNull());
-    QVERIFY(!b.waitFor("1002 JOIN carol 0010 [CHAT]\r\n").isNull());
-
-    a.send("hello \"there\"\r\n\r\n   \r\n");
-    QVERIFY(b.expectNext(talk("alice", "hello \"there\"")));
-    QVERIFY(c.expectNext(talk("alice", "hello \"there\"")));
-    QVERIFY(a.expectNothingElse());
-    QVERIFY(b.expectNothingElse());
-}
-
-void TestGatewayServer::joinAndLeaveSeenByMembers() {
-    ChatClient a, b;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    QVERIFY(a.expectNext("1002 JOIN bob 0010 [CHAT]\r\n"));
-
-    b.send("/join Magic\r\n");
-    QVERIFY(a.expectNext("1003 LEAVE bob 0010\r\n"));
-    b.send("/join chat\r\n");
-    QVERIFY(a.expectNext("1002 JOIN bob 0010 [CHAT]\r\n"));
-    b.send("/rejoin\r\n");
-    QVERIFY(a.expectNext("1003 LEAVE bob 0010\r\n1002 JOIN bob 0010 [CHAT]\r\n"));
-
-    b.socket().disconnectFromHost();
-    QVERIFY(a.expectNext("1003 LEAVE bob 0010\r\n"));
-    QTRY_COMPARE(m_server->clientCount(), 1);
-    QVERIFY(a.expectNothingElse());
-}
-
-void TestGatewayServer::joinListsMembers() {
-    ChatClient a, b, c;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    QVERIFY(c.logOn(kAddress, "carol", "pw"));
-    a.send("/join Magic\r\n");
-    QVERIFY(!a.waitFor("1001 USER alice 0010 [CHAT]\r\n").isNull());
-    QVERIFY(!b.waitFor("1003 LEAVE alice 0010\r\n").isNull());
-    b.send("/JOIN   magic  \r\n");
-    // The channel keeps the spelling of whoever opened it.
-    QVERIFY(b.expectNext("1007 CHANNEL \"Magic\"\r\n"
-                         "1001 USER alice 0010 [CHAT]\r\n"
-                         "1001 USER bob 0010 [CHAT]\r\n"));
-    QVERIFY(a.expectNext("1002 JOIN bob 0010 [CHAT]\r\n"));
-    QVERIFY(!c.waitFor("1003 LEAVE bob 0010\r\n").isNull());
-    c.send("/join\r\n");
-    QVERIFY(c.expectNext("1019 ERROR \"What channel do you want to join?\"\r\n"));
-
-    c.send("hi\r\n");
-    QVERIFY(c.expectNext("1018 INFO \"No one hears you.\"\r\n"));
-    QVERIFY(a.expectNothingElse());
-}
-
-void TestGatewayServer::whisperBothSidesAndUnknownTarget() {
-    ChatClient a, b;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    QVERIFY(!a.waitFor("1002 JOIN bob 0010 [CHAT]\r\n").isNull());
-
-    const QByteArray forms[] = {"/whisper", "/msg", "/w", "/m", "/W"};
-    for (const QByteArray &form : forms) {
-        a.send(form + " BOB  psst, bob\r\n");
-        QVERIFY(b.expectNext("1004 WHISPER alice 0010 \"psst, bob\"\r\n"));
-        QVERIFY(a.expectNext("1010 WHISPERSENT bob 0010 \"psst, bob\"\r\n"));
-    }
-    a.send("/w nobody hello\r\n");
-    QVERIFY(a.expectNext("1019 ERROR \"That user is not logged on.\"\r\n"));
-    a.send("/w bob   \r\n");
-    QVERIFY(a.expectNext("1019 ERROR \"What do you want to say?\"\r\n"));
-    QVERIFY(b.expectNothingElse());
-}
-
-void TestGatewayServer::awayAndDndToggle() {
-    ChatClient a, b;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-
-    QVERIFY(!a.waitFor("1002 JOIN bob 0010 [CHAT]\r\n").isNull());
-    b.send("/away out for lunch\r\n");
-    QVERIFY(b.expectNext("1018 INFO \"You are now marked as being away.\"\r\n"));
-    a.send("/w bob hi\r\n");
-    QVERIFY(a.expectNext("1010 WHISPERSENT bob 0010 \"hi\"\r\n"
-                         "1018 INFO \"bob is away (out for lunch)\"\r\n"));
-    QVERIFY(b.expectNext("1004 WHISPER alice 0010 \"hi\"\r\n"));
-    b.send("/away\r\n");
-    QVERIFY(b.expectNext("1018 INFO \"You are no longer marked as away.\"\r\n"));
-    b.send("/away\r\n");
-    QVERIFY(b.expectNext("1018 INFO \"You are now marked as being away.\"\r\n"));
-    b.send("/away\r\n");
-    QVERIFY(b.expectNext("1018 INFO \"You are no longer marked as away.\"\r\n"));
-
-    b.send("/dnd busy\r\n");
-    QVERIFY(b.expectNext("1018 INFO \"Do Not Disturb mode engaged.\"\r\n"));
-    a.send("/w bob hi\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"bob is unavailable (busy)\"\r\n"));
-    QVERIFY(b.expectNothingElse());
-    b.send("/DND\r\n");
-    QVERIFY(b.expectNext("1018 INFO \"Do Not Disturb mode cancelled.\"\r\n"));
-    a.send("/w bob hi\r\n");
-    QVERIFY(b.expectNext("1004 WHISPER alice 0010 \"hi\"\r\n"));
-}
-
-void TestGatewayServer::emoteGoesToEveryone() {
-    ChatClient a, b;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    QVERIFY(!a.waitFor("1002 JOIN bob 0010 [CHAT]\r\n").isNull());
-    a.send("/me waves\r\n");
-    QVERIFY(a.expectNext("1023 EMOTE alice 0010 \"waves\"\r\n"));
-    QVERIFY(b.expectNext("1023 EMOTE alice 0010 \"waves\"\r\n"));
-    a.send("/me\r\n");
-    QVERIFY(a.expectNext("1019 ERROR \"What do you want to emote?\"\r\n"));
-    QVERIFY(b.expectNothingElse());
-}
-
-void TestGatewayServer::squelchFiltersTalk() {
-    ChatClient a, b, c;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    QVERIFY(c.logOn(kAddress, "carol", "pw"));
-    QVERIFY(!a.waitFor("1002 JOIN carol 0010 [CHAT]\r\n").isNull());
-    QVERIFY(!b.waitFor("1002 JOIN carol 0010 [CHAT]\r\n").isNull());
-
-    a.send("/squelch Bob\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"bob has been squelched.\"\r\n"));
-    b.send("noise\r\n/w alice psst\r\n/me shouts\r\n");
-    QVERIFY(!c.waitFor("1023 EMOTE bob 0010 \"shouts\"\r\n").isNull());
-    QVERIFY(b.expectNext("1010 WHISPERSENT alice 0010 \"psst\"\r\n"
-                         "1023 EMOTE bob 0010 \"shouts\"\r\n"));
-    QVERIFY(a.expectNothingElse());
-
-    a.send("/unignore bob\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"bob has been unsquelched.\"\r\n"));
-    b.send("back\r\n");
-    QVERIFY(a.expectNext(talk("bob", "back")));
-    a.send("/ignore nobody\r\n/ignore alice\r\n/unsquelch bob\r\n");
-    QVERIFY(a.expectNext("1019 ERROR \"That user is not logged on.\"\r\n"
-                         "1019 ERROR \"You cannot squelch yourself.\"\r\n"
-                         "1019 ERROR \"That user is not squelched.\"\r\n"));
-}
-
-void TestGatewayServer::commandWordsIgnoreCase() {
-    ChatClient a;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    a.send("/WhoAmI\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"You are alice, using Brackmoor Chat in the channel "
-                         "Chat.\"\r\n"));
-    a.send("/KICK bob\r\n/Ban bob\r\n/unban bob\r\n/designate bob\r\n/resign\r\n");
-    QByteArray five;
-    for (int i = 0; i < 5; ++i)
-        five += "1019 ERROR \"You are not a channel operator.\"\r\n";
-    QVERIFY(a.expectNext(five));
-}
-
-void TestGatewayServer::unknownCommand_data() {
-    QTest::addColumn<QByteArray>("line");
-    QTest::newRow("unknown word") << QByteArray("/frobnicate now");
-    QTest::newRow("slash alone") << QByteArray("/");
-    QTest::newRow("slash space") << QByteArray("/ join Magic");
-    QTest::newRow("prefix of a command") << QByteArray("/whisp bob hi");
-}
-
-void TestGatewayServer::unknownCommand() {
-    QFETCH(QByteArray, line);
-    ChatClient a;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    a.send(line + "\r\n");
-    QVERIFY(a.expectNext(
-        "1019 ERROR \"That is not a valid command. Type /help or /? for more info.\"\r\n"));
-    a.send("/?\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"Chat commands: /join CHANNEL"));
-}
-
-void TestGatewayServer::infoCommands() {
-    ChatClient a, b, c;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    QVERIFY(c.logOn(kAddress, "carol", "pw"));
-    c.send("/join Magic\r\n");
-    QVERIFY(!c.waitFor("1001 USER carol 0010 [CHAT]\r\n").isNull());
-
-    QVERIFY(!a.waitFor("1003 LEAVE carol 0010\r\n").isNull());
-    a.send("/who chat\r\n/who\r\n/who nowhere\r\n");
-    const QByteArray chatList = "1018 INFO \"Users in channel Chat:\"\r\n"
-                                "1018 INFO \"alice, bob\"\r\n";
-    QVERIFY(a.waitFor(chatList + chatList) == chatList + chatList);
-    QVERIFY(a.expectNext("1019 ERROR \"That channel does not exist.\"\r\n"));
-    a.send("/whois CAROL\r\n/whereis nobody\r\n/users\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"carol is using Brackmoor Chat in the channel Magic.\"\r\n"
-                         "1019 ERROR \"That user is not logged on.\"\r\n"
-                         "1018 INFO \"There are currently 3 users in 2 channels on this "
-                         "gateway.\"\r\n"));
-    a.send("/time\r\n");
-    QVERIFY(a.expectNext("1018 INFO \"Gateway time: "));
-    QVERIFY(!a.waitFor("\"\r\n").isNull());
-}
-
-void TestGatewayServer::lineCutAt255Bytes() {
-    ChatClient a, b;
-    QVERIFY(a.logOn(kAddress, "alice", "pw"));
-    QVERIFY(b.logOn(kAddress, "bob", "pw"));
-    const QByteArray prefix = "1005 TALK bob 0010 \"";
-    const qsizetype room = 255 - prefix.size() - 1;
-
-    b.send(QByteArray(room, 'x') + "\r\n");
-    QVERIFY(!a.waitFor(prefix + QByteArray(room, 'x') + "\"\r\n").isNull());
-    b.send(QByteArray(room + 1, 'y') + "\r\n");
-    QVERIFY(a.expectNext(prefix + QByteArray(room, 'y') + "\"\r\n"));
-    b.send(QByteArray(4000, 'z') + "\r\n");
-    QVERIFY(a.expectNext(prefix + QByteArray(room, 'z') + "\"\r\n"));
-}
-
-void TestGatewayServer::megabyteLineAndBinaryWhileOthersChat() {
+void TestGatewayServer::floodingClientDoesNotHoldUpOthers() {
+    m_server->setFloodQuota(false);
     ChatClient a, b, flood;
     QVERIFY(a.logOn(kAddress, "alice", "pw"));
     QVERIFY(b.logOn(kAddress, "bob", "pw"));
     QVERIFY(flood.logOn(kAddress, "flood", "pw"));
-    QVERIFY(!a.waitFor("1002 JOIN flood 0010 [CHAT]\r\n").isNull());
     QVERIFY(!b.waitFor("1002 JOIN flood 0010 [CHAT]\r\n").isNull());
-
-    const QByteArray piece(64 * 1024, 'm');
-    for (int i = 0; i < 16; ++i) {
-        flood.send(piece);
-        a.send("ping " + QByteArray::number(i) + "\r\n");
-        QVERIFY(b.expectNext(talk("alice", "ping " + QByteArray::number(i))));
-    }
-    flood.send("\r\n");
-    const QByteArray cut = "1005 TALK flood 0010 \"" + QByteArray(255 - 23, 'm') + "\"\r\n";
-    QVERIFY(a.expectNext(cut));
-    QVERIFY(b.expectNext(cut));
-
-    // NULs and control bytes go, bytes that are no UTF-8 pass as they are, a lone CR and a
-    // lone LF each end a line.
-    static const char raw[] = "\x00\x01\x02sp\x00m\xff\xfe\x80\x1b[2J\x7f\rnext\x00\nlast\xc3\xa9";
-    flood.send(QByteArray(raw, sizeof raw - 1) + "\r\n");
-    QVERIFY(a.expectNext(talk("flood", "spm\xff\xfe\x80[2J") + talk("flood", "next") +
-                         talk("flood", "last\xc3\xa9")));
+    // A megabyte without a line end, then binary noise, while the others chat.
     QByteArray noise(8192, '\0');
     for (qsizetype i = 0; i < noise.size(); ++i)
         noise[i] = static_cast<char>((i * 7919) & 0xFF);
-    flood.send(noise);
-    flood.send("\r\n");
-
-    a.send("still here\r\n");
-    QVERIFY(!b.waitFor(talk("alice", "still here")).isNull());
-    b.send("me too\r\n");
-    QVERIFY(!a.waitFor(talk("bob", "me too")).isNull());
-    QVERIFY(!flood.waitFor(talk("bob", "me too")).isNull());
+    for (int i = 0; i < 16; ++i) {
+        flood.send(QByteArray(64 * 1024, 'm'));
+        a.send("ping " + QByteArray::number(i) + "\r\n");
+        QVERIFY(b.expectNext(talk("alice", "ping " + QByteArray::number(i))));
+    }
+    flood.send(noise + "\r\nstill here\r\n");
+    QVERIFY(!b.waitFor(talk("flood", "still here")).isNull());
     QCOMPARE(m_server->clientCount(), 3);
 }
 
 void TestGatewayServer::silentClientTimesOutBeforeLogOn() {
+    // The chatter's time runs out first; logged on, it has no such limit.
     m_server->setLogOnTimeout(300);
-    ChatClient silent, chatter;
+    ChatClient chatter, silent;
     QVERIFY(chatter.logOn(kAddress, "chatter", "pw"));
     QVERIFY(silent.connectTo(kAddress));
-    QVERIFY(silent.expectNext(kGreeting));
-    QVERIFY(!silent.waitFor("Log-on timed out.\r\n", 3000).isNull());
-    QVERIFY(silent.waitForClosed());
-    // A logged-on client has no such limit.
-    QTest::qWait(400);
+    QVERIFY(silent.expectNext("Log-on timed out.\r\n" + QByteArray(ChatClient::kClosed), 3000));
     QVERIFY(chatter.expectNothingElse());
     QCOMPARE(m_server->clientCount(), 1);
 }
 
 void TestGatewayServer::slowReaderIsDropped() {
+    m_server->setFloodQuota(false);
     ChatClient talker;
     QVERIFY(talker.logOn(kAddress, "talker", "pw"));
-
-    // A client that logs on and then never reads, with a small receive buffer so the gateway's
-    // queue for it fills soon.
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    QVERIFY(fd >= 0);
-    const auto closeSleeper = qScopeGuard([fd] { ::close(fd); });
-    const int small = 4096;
-    ::setsockopt(fd, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
-    sockaddr_in to{};
-    to.sin_family = AF_INET;
-    to.sin_port = htons(ChatClient::kPort);
-    to.sin_addr.s_addr = htonl(QHostAddress(kAddress).toIPv4Address());
-    QCOMPARE(::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to), 0);
-    const char record[] = "\x03\x04sleeper\r\npw\r\n";
-    QCOMPARE(::send(fd, record, sizeof record - 1, 0), ssize_t(sizeof record - 1));
+    // A client that logs on and then never reads: its socket takes a few bytes and then
+    // leaves everything in the system's buffers, so the gateway's queue for it fills.
+    QTcpSocket sleeper;
+    sleeper.setReadBufferSize(4096);
+    sleeper.connectToHost(QHostAddress(kAddress), ChatClient::kPort);
+    QVERIFY(sleeper.waitForConnected());
+    sleeper.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+    sleeper.write("\x03\x04sleeper\r\npw\r\n");
     QVERIFY(!talker.waitFor("1002 JOIN sleeper 0010 [CHAT]\r\n").isNull());
 
     QSignalSpy gone(m_server.get(), &GatewayServer::clientDisconnected);
-    const QByteArray line = QByteArray(240, 'f') + "\r\n";
-    QByteArray burst;
-    for (int i = 0; i < 1000; ++i)
-        burst += line;
+    const QByteArray burst = times(1000, QByteArray(240, 'f') + "\r\n");
     // 64 MiB at most; the gateway should give up on the sleeper after a few.
     for (int i = 0; i < 256 && gone.isEmpty(); ++i) {
         talker.send(burst);
@@ -478,7 +280,6 @@ void TestGatewayServer::slowReaderIsDropped() {
     QTRY_COMPARE(gone.size(), 1);
     QCOMPARE(gone.first().at(1).toByteArray(), QByteArray("sleeper"));
     QVERIFY(!talker.waitFor("1003 LEAVE sleeper 0010\r\n", 10000).isNull());
-    QCOMPARE(m_server->clientCount(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestGatewayServer)

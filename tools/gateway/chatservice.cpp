@@ -11,11 +11,9 @@
 namespace {
 
 const QByteArray kFirstChannel = QByteArrayLiteral("Chat");
-const QByteArray kProductName = QByteArrayLiteral("Brackmoor Chat");
+const QByteArray kProductName = QByteArrayLiteral("Chat");
 const QByteArray kWelcome = QByteArrayLiteral("Welcome to Brackmoor test gateway!");
 const QByteArray kNotLoggedOn = QByteArrayLiteral("That user is not logged on.");
-const QByteArray kInvalidCommand =
-    QByteArrayLiteral("That is not a valid command. Type /help or /? for more info.");
 
 QByteArray withoutLeadingSpaces(const QByteArray &text) {
     qsizetype start = 0;
@@ -88,6 +86,7 @@ ChatService::ChatService(QObject *parent)
         {"unignore", &ChatService::unsquelchCommand},
         {"help", &ChatService::helpCommand},
         {"?", &ChatService::helpCommand},
+        {"quit", &ChatService::quitCommand},
     };
     for (const auto &[word, command] : commands)
         m_commands.insert(word, command);
@@ -100,7 +99,6 @@ void ChatService::addSession(ClientSession *session) {
             });
     connect(session, &ClientSession::lineEntered, this,
             [this, session](const QByteArray &line) { takeLine(session, line); });
-    session->greet();
 }
 
 void ChatService::removeSession(ClientSession *session) {
@@ -118,15 +116,17 @@ void ChatService::logOn(ClientSession *session, const QByteArray &typedName,
     const bool usable = !name.isEmpty() && name.size() <= kMaxName && !name.contains(' ');
     const std::optional<QByteArray> account =
         usable ? m_accounts.logOn(name, password) : std::nullopt;
-    if (!account) {
+    if (!account || m_directory.find(*account)) {
         session->refuseLogOn();
         return;
     }
-    session->acceptLogOn(m_directory.freeName(*account));
+    session->acceptLogOn(*account);
     m_directory.add(session);
-    session->send(wire::name(session->user().name));
+    session->send(wire::name(session->user()));
     joinChannel(session, kFirstChannel);
     session->send(wire::info(kWelcome));
+    session->send(wire::error("This gateway creates accounts on first use; they last until it "
+                              "stops."));
 }
 
 void ChatService::takeLine(ClientSession *session, const QByteArray &line) {
@@ -143,7 +143,7 @@ void ChatService::talk(ClientSession *session, const QByteArray &text) {
         session->send(wire::info("No one hears you."));
         return;
     }
-    relay(session, others, wire::talk(session->user().name, text));
+    relay(session, others, wire::talk(session->user(), text));
 }
 
 void ChatService::runCommand(ClientSession *session, const QByteArray &line) {
@@ -154,7 +154,7 @@ void ChatService::runCommand(ClientSession *session, const QByteArray &line) {
     const QByteArray args = space < 0 ? QByteArray() : body.mid(space + 1);
     const Command command = m_commands.value(word.toLower(), nullptr);
     if (!command) {
-        session->send(wire::error(kInvalidCommand));
+        session->send(wire::error("Unknown command."));
         return;
     }
     (this->*command)(session, args);
@@ -163,18 +163,27 @@ void ChatService::runCommand(ClientSession *session, const QByteArray &line) {
 void ChatService::joinChannel(ClientSession *session, const QByteArray &channel) {
     leaveChannel(session);
     const QList<ClientSession *> before = m_directory.enter(session, channel);
-    const QByteArray &key = session->user().channel;
-    session->send(wire::channel(m_directory.channelName(key)));
-    for (const ClientSession *member : m_directory.members(key))
-        session->send(wire::user(member->user().name));
+    UserState &user = session->user();
+    session->send(wire::channel(m_directory.channelName(user.channel)));
+    // Whoever opens a channel runs it, except the public channel everyone logs on to.
+    if (before.isEmpty() && user.channel != kFirstChannel.toLower()) {
+        session->send(wire::info("you are now tempOP for this channel"));
+        session->send(wire::user(user));
+        user.channelOperator = true;
+        session->send(wire::flags(user));
+        return;
+    }
+    for (const ClientSession *member : m_directory.members(user.channel))
+        session->send(wire::user(member->user()));
     for (ClientSession *member : before)
-        member->send(wire::join(session->user().name));
+        member->send(wire::join(user));
 }
 
 void ChatService::leaveChannel(ClientSession *session) {
-    const QByteArray name = session->user().name;
+    const UserState leaving = session->user();
+    session->user().channelOperator = false;
     for (ClientSession *member : m_directory.leave(session))
-        member->send(wire::leave(name));
+        member->send(wire::leave(leaving));
 }
 
 void ChatService::relay(ClientSession *from, const QList<ClientSession *> &to,
@@ -209,14 +218,10 @@ void ChatService::whoCommand(ClientSession *session, const QByteArray &args) {
         session->send(wire::error("That channel does not exist."));
         return;
     }
-    session->send(wire::info("Users in channel " + m_directory.channelName(channel) + ':'));
-    const QList<ClientSession *> members = m_directory.members(channel);
-    for (qsizetype i = 0; i < members.size(); i += 2) {
-        QByteArray pair = members.at(i)->user().name;
-        if (i + 1 < members.size())
-            pair += ", " + members.at(i + 1)->user().name;
-        session->send(wire::info(pair));
-    }
+    QByteArray list = "Users in channel " + m_directory.channelName(channel) + ':';
+    for (const ClientSession *member : m_directory.members(channel))
+        list += ' ' + member->user().name;
+    session->send(wire::info(list));
 }
 
 void ChatService::whoamiCommand(ClientSession *session, const QByteArray &) {
@@ -227,12 +232,12 @@ void ChatService::whoamiCommand(ClientSession *session, const QByteArray &) {
 void ChatService::whoisCommand(ClientSession *session, const QByteArray &args) {
     const ClientSession *target = m_directory.find(splitWord(args).first);
     if (!target) {
-        session->send(wire::error(kNotLoggedOn));
+        session->send(wire::info("User is offline"));
         return;
     }
     const UserState &user = target->user();
-    session->send(wire::info(user.name + " is using " + kProductName + " in the channel " +
-                             channelOf(target) + '.'));
+    session->send(wire::info(user.name + " is using " + kProductName +
+                             " and is currently in channel \"" + channelOf(target) + "\"."));
     if (user.away)
         session->send(wire::info(user.name + " is away" + inParentheses(*user.away)));
     if (user.dnd)
@@ -260,7 +265,7 @@ void ChatService::emoteCommand(ClientSession *session, const QByteArray &args) {
         return;
     }
     relay(session, m_directory.members(session->user().channel),
-          wire::emote(session->user().name, args));
+          wire::emote(session->user(), args));
 }
 
 void ChatService::awayCommand(ClientSession *session, const QByteArray &args) {
@@ -292,14 +297,16 @@ void ChatService::whisperCommand(ClientSession *session, const QByteArray &args)
         return;
     }
     if (!to.isSquelching(session->user().name))
-        target->send(wire::whisper(session->user().name, text));
-    session->send(wire::whisperSent(to.name, text));
+        target->send(wire::whisper(session->user(), text));
+    session->send(wire::whisperSent(to, text));
     if (to.away)
         session->send(wire::info(to.name + " is away" + inParentheses(*to.away)));
 }
 
 void ChatService::operatorCommand(ClientSession *session, const QByteArray &) {
-    session->send(wire::error("You are not a channel operator."));
+    session->send(wire::error(session->user().channelOperator
+                                  ? "This gateway keeps no bans and kicks no one."
+                                  : "You are not a channel operator."));
 }
 
 void ChatService::squelchCommand(ClientSession *session, const QByteArray &args) {
@@ -330,6 +337,10 @@ void ChatService::helpCommand(ClientSession *session, const QByteArray &) {
                              "/whois NAME (/where, /whereis), /users, /time, /me TEXT,"));
     session->send(wire::info("/away [TEXT], /dnd [TEXT], /whisper NAME TEXT (/msg, /w, /m), "
                              "/squelch NAME (/ignore), /unsquelch NAME (/unignore),"));
-    session->send(
-        wire::info("/kick NAME, /ban NAME, /unban NAME, /designate NAME, /resign, /help (/?)."));
+    session->send(wire::info(
+        "/kick NAME, /ban NAME, /unban NAME, /designate NAME, /resign, /help (/?), /quit."));
+}
+
+void ChatService::quitCommand(ClientSession *session, const QByteArray &) {
+    session->closeWith(wire::info("Connection closed."));
 }

@@ -14,9 +14,10 @@ class ClientSession;
 // The chat itself: log-on against the accounts, channels, talk and the slash commands.
 //
 // After log-on a user is in the channel "Chat". A plain line goes to the others in the
-// channel as TALK (the sender gets nothing back, or "No one hears you." when alone), an empty
-// one is ignored, and a line starting with "/" is a command; the command word is matched
-// without regard to letter case.
+// channel as TALK (the sender gets nothing back, or "No one hears you." when alone), and a
+// line starting with "/" is a command; the command word is matched without regard to letter
+// case. A name that is logged on already cannot log on a second time. Whoever opens a
+// channel other than "Chat" becomes its operator (tempOP) until leaving it.
 class ChatService : public QObject {
     Q_OBJECT
 
@@ -63,6 +64,7 @@ private:
     void squelchCommand(ClientSession *session, const QByteArray &args);
     void unsquelchCommand(ClientSession *session, const QByteArray &args);
     void helpCommand(ClientSession *session, const QByteArray &args);
+    void quitCommand(ClientSession *session, const QByteArray &args);
 
     AccountBook m_accounts;
     Directory m_directory;

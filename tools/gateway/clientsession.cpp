@@ -7,12 +7,16 @@
 
 namespace {
 
-const QByteArray kGreeting =
-    QByteArrayLiteral("Brackmoor test gateway: log on with any new name and password to create "
-                      "an account.\r\n");
+// Unlike a real gateway this one creates an account the first time a name logs on, and says
+// so before the first prompt.
+const QByteArray kGreeting = QByteArrayLiteral(
+    "Brackmoor test gateway: a local chat gateway for trying the client offline.\r\n"
+    "Log on with any new name and password to create an account; it lasts as long as the\r\n"
+    "gateway runs, and from then on the password must match.\r\n"
+    "\r\n");
 const QByteArray kUsernamePrompt = QByteArrayLiteral("Username: ");
 const QByteArray kPasswordPrompt = QByteArrayLiteral("Password: ");
-const QByteArray kLoginFailed = QByteArrayLiteral("Login failed.\r\n");
+const QByteArray kLoginFailed = QByteArrayLiteral("Login failed.\r\n\r\n");
 
 QString describePeer(const QTcpSocket *socket) {
     const QHostAddress address = socket->peerAddress();
@@ -42,16 +46,13 @@ ClientSession::ClientSession(QTcpSocket *socket, QObject *parent)
     connect(&m_logOnTimer, &QTimer::timeout, this,
             [this] { closeWith(QByteArrayLiteral("Log-on timed out.")); });
     m_logOnTimer.start();
+    m_clock.start();
 }
 
 void ClientSession::setLogOnTimeout(int msecs) {
     m_logOnTimer.setInterval(msecs);
     if (m_logOnTimer.isActive())
         m_logOnTimer.start();
-}
-
-void ClientSession::greet() {
-    write(kGreeting + kUsernamePrompt);
 }
 
 void ClientSession::acceptLogOn(const QByteArray &name) {
@@ -72,7 +73,8 @@ void ClientSession::send(const QByteArray &line) {
 void ClientSession::closeWith(const QByteArray &line) {
     if (m_ending)
         return;
-    send(line);
+    if (!line.isEmpty())
+        send(line);
     m_ending = true;
     // Closing may report the end at once; let whoever is sending finish first.
     QMetaObject::invokeMethod(
@@ -102,7 +104,11 @@ void ClientSession::readPending() {
     const QByteArray bytes = m_socket->read(kReadPiece);
     if (m_ending)
         return;
-    for (const QByteArray &line : m_reader.feed(takeOpening(bytes))) {
+    if (!m_greeted && !bytes.isEmpty()) {
+        m_greeted = true;
+        write(kGreeting + kUsernamePrompt);
+    }
+    for (const QByteArray &line : m_reader.feed(bytes)) {
         if (m_ending)
             break;
         takeLine(line);
@@ -113,34 +119,18 @@ void ClientSession::readPending() {
         QMetaObject::invokeMethod(this, &ClientSession::readPending, Qt::QueuedConnection);
 }
 
-QByteArrayView ClientSession::takeOpening(QByteArrayView bytes) {
-    while (!bytes.isEmpty() && m_opening != Opening::Done) {
-        const char first = bytes.front();
-        if (m_opening == Opening::Start) {
-            m_opening = first == '\x03' ? Opening::AfterEtx : Opening::Done;
-            if (first != '\x03')
-                break;
-        } else {
-            m_opening = Opening::Done;
-            if (first != '\x04')
-                break;
-            m_echo = false;
-        }
-        bytes = bytes.sliced(1);
-    }
-    return bytes;
-}
-
 void ClientSession::takeLine(const QByteArray &line) {
+    if (line.isEmpty())
+        return;
     switch (m_stage) {
     case Stage::Name:
-        if (m_echo)
-            write(wire::cutUtf8(line, wire::kMaxLine) + "\r\n");
+        write(line + "\r\n" + kPasswordPrompt);
         m_typedName = line;
         m_stage = Stage::Password;
-        write(kPasswordPrompt);
         break;
     case Stage::Password:
+        // The password's own line end, which the gateway does not echo either.
+        write("\r\n");
         m_stage = Stage::Deciding;
         Q_EMIT credentialsEntered(m_typedName, line);
         if (m_stage == Stage::Deciding)
@@ -149,11 +139,29 @@ void ClientSession::takeLine(const QByteArray &line) {
     case Stage::Deciding:
         break;
     case Stage::Chat:
-        if (m_echo)
-            write(wire::cutUtf8(line, wire::kMaxLine) + "\r\n");
-        Q_EMIT lineEntered(line);
+        if (passesQuota(line))
+            Q_EMIT lineEntered(line);
         break;
     }
+}
+
+bool ClientSession::passesQuota(const QByteArray &line) {
+    if (!m_quotaOn)
+        return true;
+    switch (m_quota.take(line.size(), m_clock.elapsed())) {
+    case FloodQuota::Verdict::Pass:
+        return true;
+    case FloodQuota::Verdict::MessageQuota:
+        send(wire::error("Your message quota has been exceeded!"));
+        break;
+    case FloodQuota::Verdict::LineLengthQuota:
+        send(wire::error("Your line length quota has been exceeded!"));
+        break;
+    case FloodQuota::Verdict::Disconnect:
+        closeWith({});
+        break;
+    }
+    return false;
 }
 
 void ClientSession::write(const QByteArray &bytes) {

@@ -2,13 +2,6 @@
 
 #include "clientsession.h"
 
-QByteArray Directory::freeName(const QByteArray &account) const {
-    QByteArray name = account;
-    for (int n = 2; m_users.contains(name.toLower()); ++n)
-        name = account + '#' + QByteArray::number(n);
-    return name;
-}
-
 void Directory::add(ClientSession *session) {
     m_users.insert(session->user().name.toLower(), session);
 }

@@ -11,10 +11,6 @@ class ClientSession;
 // its last member. The sessions are not owned: whoever ends a session removes it first.
 class Directory {
 public:
-    // The name a user logging on to `account` gets: the account's name, or while that is in
-    // use, the first free of "name#2", "name#3" ...
-    QByteArray freeName(const QByteArray &account) const;
-
     // Adds a logged-on session under its user's name.
     void add(ClientSession *session);
     // Takes the session out of its channel and off the list of users.

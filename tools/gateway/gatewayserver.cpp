@@ -43,6 +43,7 @@ void GatewayServer::acceptClients() {
         }
         m_sessions.append(session);
         session->setLogOnTimeout(m_logOnTimeout);
+        session->setFloodQuota(m_floodQuota);
         connect(session, &ClientSession::closed, this, [this, session] {
             endSession(session);
             session->deleteLater();

@@ -29,6 +29,8 @@ public:
 
     // How long a new connection has to log on; applies to later connections.
     void setLogOnTimeout(int msecs) { m_logOnTimeout = msecs; }
+    // Whether the flood quota holds (it does unless switched off); applies to later connections.
+    void setFloodQuota(bool on) { m_floodQuota = on; }
 
     qsizetype clientCount() const { return m_sessions.size(); }
     const ChatService &chat() const { return m_chat; }
@@ -47,4 +49,5 @@ private:
     ChatService m_chat;
     QList<ClientSession *> m_sessions;
     int m_logOnTimeout;
+    bool m_floodQuota = true;
 };

@@ -9,17 +9,20 @@ QList<QByteArray> LineReader::feed(QByteArrayView bytes) {
         }
         m_afterCR = c == '\r';
         if (c == '\r' || c == '\n') {
-            lines.append(m_line);
+            if (m_length < kTooLong)
+                lines.append(m_line);
+            m_line.clear();
+            m_length = 0;
+            continue;
+        }
+        if (++m_length >= kTooLong) {
             m_line.clear();
             continue;
         }
         const auto byte = static_cast<uchar>(c);
-        if (byte < 0x20 && c != '\t')
+        if ((byte < 0x20 && c != '\t') || byte == 0x7F)
             continue;
-        if (byte == 0x7F)
-            continue;
-        if (m_line.size() < kMaxLine)
-            m_line.append(c == '\t' ? ' ' : c);
+        m_line.append(c == '\t' ? ' ' : c);
     }
     return lines;
 }

@@ -19,18 +19,18 @@ const char kDescription[] =
     "One line is printed for each connection and each disconnection. SIGINT or SIGTERM\n"
     "(Ctrl+C) stops it.\n"
     "\n"
-    "Clients log on with any new name and a non-empty password, which creates the account\n"
-    "for as long as the gateway runs; after that the password must match. A name already\n"
-    "logged on gets \"#2\", \"#3\"... added. Everyone starts in the channel \"Chat\".\n"
+    "It answers as the classic chat gateways do: nothing until the client's first byte\n"
+    "(0x03 from a chat client), then a greeting and \"Username: \"; the name is echoed, the\n"
+    "password never. Everyone starts in the channel \"Chat\"; whoever opens another channel\n"
+    "is its operator. Unlike a real gateway it creates an account the first time a name\n"
+    "logs on, for as long as it runs; after that the password must match.\n"
     "\n"
-    "A client opens with byte 0x03; a 0x04 right after it switches off the echo of what it\n"
-    "types. A client that sends neither (e.g. telnet or nc) is served all the same, with\n"
-    "echo on: each line typed comes back, except the password.\n"
-    "\n"
-    "Lines may end with CR LF, LF or CR. Control bytes are dropped; every other byte is\n"
-    "relayed as it came, UTF-8 or not. Incoming lines are kept to 2048 bytes and lines sent\n"
-    "to 255 bytes (cut between characters, a closing quote kept). A client that has not\n"
-    "logged on after 5 minutes, or that leaves more than 1 MiB unread, is disconnected.";
+    "Lines may end with CR LF, LF or CR; empty lines are ignored. Control bytes (0x03 and\n"
+    "0x04 among them) are dropped; every other byte is relayed as it came, UTF-8 or not.\n"
+    "Incoming lines of 256 bytes or more are dropped, and lines sent are cut to 255 bytes,\n"
+    "line end included. The flood quota lets about 4 lines (one per 40 bytes begun) pass\n"
+    "in 5 seconds, refuses the next ones and disconnects at the tenth. A client that has\n"
+    "not logged on after 5 minutes, or that leaves more than 1 MiB unread, is disconnected.";
 
 bool parseAddress(const QString &text, QHostAddress &address) {
     if (text.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) {
@@ -57,7 +57,7 @@ QString describe(const QHostAddress &address) {
 } // namespace
 
 int main(int argc, char *argv[]) {
-    SignalWatcher::blockTerminationSignals();
+    SignalWatcher::prepareProcess();
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("brackmoor-gateway"));
@@ -68,6 +68,9 @@ int main(int argc, char *argv[]) {
     parser.addPositionalArgument(QStringLiteral("ADDRESS"),
                                  QStringLiteral("IP address to listen on (default 127.0.0.1)."),
                                  QStringLiteral("[ADDRESS]"));
+    const QCommandLineOption noQuota(QStringLiteral("no-flood-quota"),
+                                     QStringLiteral("Let clients send as fast as they like."));
+    parser.addOption(noQuota);
     parser.process(app);
 
     const QStringList arguments = parser.positionalArguments();
@@ -83,6 +86,7 @@ int main(int argc, char *argv[]) {
     }
 
     GatewayServer server;
+    server.setFloodQuota(!parser.isSet(noQuota));
     if (!server.listen(address)) {
         std::fprintf(stderr, "brackmoor-gateway: cannot listen on %s: %s\n",
                      describe(address).toLocal8Bit().constData(),

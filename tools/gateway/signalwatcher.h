@@ -2,29 +2,28 @@
 
 #include <QObject>
 
-class QSocketNotifier;
+#include <memory>
 
-// Turns SIGINT and SIGTERM into a Qt signal on the event loop, so the program can stop in
-// order. The signals are blocked for the whole process and read from a signalfd.
+// Turns SIGINT and SIGTERM (Ctrl+C) into a Qt signal on the event loop, so the program can
+// stop in order. On Linux the signals are blocked for the whole process and read from a
+// signalfd; elsewhere a standard C signal handler sets a flag that a timer looks at.
 class SignalWatcher : public QObject {
     Q_OBJECT
 
 public:
-    // Blocks SIGINT and SIGTERM; must run before any thread starts, so that every thread
+    // Must run before any thread starts: on Linux it blocks the signals, so that every thread
     // inherits the block and the signals only ever arrive through the watcher.
-    static void blockTerminationSignals();
+    static void prepareProcess();
 
     explicit SignalWatcher(QObject *parent = nullptr);
     ~SignalWatcher() override;
 
-    bool isValid() const { return m_fd >= 0; }
+    bool isValid() const;
 
 Q_SIGNALS:
     void terminationRequested(int signalNumber);
 
 private:
-    void readSignals();
-
-    int m_fd = -1;
-    QSocketNotifier *m_notifier = nullptr;
+    struct Source; // the system's way of learning of the signals
+    std::unique_ptr<Source> m_source;
 };

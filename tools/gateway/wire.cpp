@@ -4,8 +4,7 @@ namespace wire {
 
 namespace {
 
-// The flags and product every user shows in this gateway: no special rights, a chat client.
-const QByteArray kFlags = QByteArrayLiteral("0010");
+// The product every user shows in this gateway: a chat client.
 const QByteArray kProduct = QByteArrayLiteral("[CHAT]");
 
 QByteArray quoted(const QByteArray &prefix, const QByteArray &text) {
@@ -30,40 +29,44 @@ int sequenceLength(char byte) {
 
 } // namespace
 
-QByteArray name(const QByteArray &user) {
-    return "2010 NAME " + user;
+QByteArray name(const UserState &user) {
+    return "2010 NAME " + user.name;
 }
 
 QByteArray channel(const QByteArray &channelName) {
     return quoted("1007 CHANNEL", channelName);
 }
 
-QByteArray user(const QByteArray &user) {
-    return "1001 USER " + user + ' ' + kFlags + ' ' + kProduct;
+QByteArray user(const UserState &user) {
+    return "1001 USER " + user.name + ' ' + user.flags() + ' ' + kProduct;
 }
 
-QByteArray join(const QByteArray &user) {
-    return "1002 JOIN " + user + ' ' + kFlags + ' ' + kProduct;
+QByteArray flags(const UserState &user) {
+    return "1009 USER " + user.name + ' ' + user.flags();
 }
 
-QByteArray leave(const QByteArray &user) {
-    return "1003 LEAVE " + user + ' ' + kFlags;
+QByteArray join(const UserState &user) {
+    return "1002 JOIN " + user.name + ' ' + user.flags() + ' ' + kProduct;
 }
 
-QByteArray talk(const QByteArray &user, const QByteArray &text) {
-    return quoted("1005 TALK " + user + ' ' + kFlags, text);
+QByteArray leave(const UserState &user) {
+    return "1003 LEAVE " + user.name + ' ' + user.flags();
 }
 
-QByteArray emote(const QByteArray &user, const QByteArray &text) {
-    return quoted("1023 EMOTE " + user + ' ' + kFlags, text);
+QByteArray talk(const UserState &from, const QByteArray &text) {
+    return quoted("1005 TALK " + from.name + ' ' + from.flags(), text);
 }
 
-QByteArray whisper(const QByteArray &from, const QByteArray &text) {
-    return quoted("1004 WHISPER " + from + ' ' + kFlags, text);
+QByteArray emote(const UserState &from, const QByteArray &text) {
+    return quoted("1023 EMOTE " + from.name + ' ' + from.flags(), text);
 }
 
-QByteArray whisperSent(const QByteArray &to, const QByteArray &text) {
-    return quoted("1010 WHISPERSENT " + to + ' ' + kFlags, text);
+QByteArray whisper(const UserState &from, const QByteArray &text) {
+    return quoted("1004 WHISPER " + from.name + ' ' + from.flags(), text);
+}
+
+QByteArray whisperSent(const UserState &to, const QByteArray &text) {
+    return quoted("1010 WHISPER " + to.name + ' ' + to.flags(), text);
 }
 
 QByteArray info(const QByteArray &text) {
@@ -75,17 +78,9 @@ QByteArray error(const QByteArray &text) {
 }
 
 QByteArray finish(const QByteArray &line) {
-    QByteArray out = line;
-    if (out.size() > kMaxLine) {
-        const qsizetype open = line.indexOf('"');
-        if (open >= 0 && line.endsWith('"') && open < kMaxLine - 1) {
-            const QByteArray text = line.mid(open + 1, line.size() - open - 2);
-            out = line.left(open + 1) + cutUtf8(text, kMaxLine - open - 2) + '"';
-        } else {
-            out = cutUtf8(line, kMaxLine);
-        }
-    }
-    return out + "\r\n";
+    QByteArray out = line + "\r\n";
+    out.truncate(kMaxLine);
+    return out;
 }
 
 QByteArray cutUtf8(const QByteArray &bytes, qsizetype max) {

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "userstate.h"
+
 #include <QByteArray>
-#include <QStringBuilder>
 
 // The lines the gateway sends, in the numbered style of the classic chat gateways:
 //
@@ -10,28 +11,30 @@
 //   1001 USER alice 0010 [CHAT]
 //   1005 TALK bob 0010 "hello"
 //
-// Every function returns the line without its CR LF; finish() cuts it and adds the line end.
-// Text is handled as bytes: what a client sent is relayed as it came, whether or not it is
-// valid UTF-8.
+// Every function returns the line without its CR LF; finish() adds the line end and cuts the
+// whole to kMaxLine bytes. Text is handled as bytes: what a client sent is relayed as it came,
+// whether or not it is valid UTF-8, and a double quote inside it is not escaped.
 namespace wire {
 
-// The longest line the gateway sends, without its CR LF.
+// The longest line the gateway sends, CR LF included.
 constexpr int kMaxLine = 255;
 
-QByteArray name(const QByteArray &user);
+QByteArray name(const UserState &user);
 QByteArray channel(const QByteArray &channelName);
-QByteArray user(const QByteArray &user);
-QByteArray join(const QByteArray &user);
-QByteArray leave(const QByteArray &user);
-QByteArray talk(const QByteArray &user, const QByteArray &text);
-QByteArray emote(const QByteArray &user, const QByteArray &text);
-QByteArray whisper(const QByteArray &from, const QByteArray &text);
-QByteArray whisperSent(const QByteArray &to, const QByteArray &text);
+QByteArray user(const UserState &user);
+QByteArray flags(const UserState &user);
+QByteArray join(const UserState &user);
+QByteArray leave(const UserState &user);
+QByteArray talk(const UserState &from, const QByteArray &text);
+QByteArray emote(const UserState &from, const QByteArray &text);
+QByteArray whisper(const UserState &from, const QByteArray &text);
+QByteArray whisperSent(const UserState &to, const QByteArray &text);
 QByteArray info(const QByteArray &text);
 QByteArray error(const QByteArray &text);
 
-// Cuts `line` to kMaxLine bytes and appends CR LF. A quoted line keeps its closing quote:
-// the text inside the quotes is shortened instead.
+// Appends CR LF and cuts the line to kMaxLine bytes exactly, as the classic gateways do: a line
+// that is too long loses its end, closing quote and line end included, and the next line runs
+// on after it.
 QByteArray finish(const QByteArray &line);
 
 // The first `max` bytes of `bytes`, moved back so that a well-formed UTF-8 character is never
