@@ -248,57 +248,6 @@ private Q_SLOTS:
         QCOMPARE(clicks.count(), 1);
     }
 
-    void passwordIsNeverAnnounced() {
-        QWidget *login = open(QStringLiteral("mnuLogIn"));
-        QVERIFY(activate(login));
-        auto *box = child<QLineEdit>(login, "Text2");
-        box->setFocus();
-        const QString secret = QStringLiteral("zebu-Kiq7"); // no letter of "Password:"
-        QTest::keyClicks(box, secret);
-        QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(box);
-        QVERIFY(iface->state().passwordEdit);
-        QAccessibleTextInterface *text = iface->textInterface();
-        QStringList heard{iface->text(QAccessible::Name), iface->text(QAccessible::Value),
-                          iface->text(QAccessible::Description),
-                          text->text(0, text->characterCount())};
-        for (int offset = 0; offset <= text->characterCount(); ++offset) {
-            for (auto boundary : {QAccessible::CharBoundary, QAccessible::WordBoundary,
-                                  QAccessible::LineBoundary}) {
-                int start = 0, end = 0;
-                heard << text->textAtOffset(offset, boundary, &start, &end)
-                      << text->textAfterOffset(offset, boundary, &start, &end);
-            }
-        }
-        for (const QString &said : std::as_const(heard))
-            for (const QChar c : secret)
-                QVERIFY2(!said.contains(c), qPrintable(u"announced: " + said));
-    }
-
-    void accessKeysOpenWindows_data() {
-        QTest::addColumn<Qt::Key>("menu");
-        QTest::addColumn<Qt::Key>("item");
-        QTest::addColumn<QString>("caption");
-        QTest::newRow("File, LogIn") << Qt::Key_F << Qt::Key_L << "Log In";
-        QTest::newRow("Help, How do I") << Qt::Key_H << Qt::Key_H << "How do I....";
-        QTest::newRow("Help, About") << Qt::Key_H << Qt::Key_A << "About Brackmoor Chat v3.05";
-    }
-    void accessKeysOpenWindows() {
-        QFETCH(Qt::Key, menu);
-        QFETCH(Qt::Key, item);
-        QFETCH(QString, caption);
-        QVERIFY(activate(m_form));
-        QTest::keyClick(m_form, menu, Qt::AltModifier);
-        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
-        QTest::keyClick(QApplication::activePopupWidget(), item);
-        const auto opened = [&] {
-            const QWidgetList windows = QApplication::topLevelWidgets();
-            return std::any_of(windows.cbegin(), windows.cend(), [&](QWidget *w) {
-                return w->isVisible() && w->windowTitle() == caption;
-            });
-        };
-        QTRY_VERIFY(opened());
-    }
-
     // "Mark as &DND" and "&Designate User" share their key: each press moves between them.
     void optionsAccessKeyReachesBothItems_data() {
         QTest::addColumn<int>("presses");
