@@ -5,7 +5,7 @@ set -u
 client=$1 out=$2
 here=$(dirname "$0")
 py=/usr/bin/python3
-for tool in Xvfb openbox dbus-run-session /usr/bin/import /usr/bin/convert $py; do
+for tool in Xvfb openbox xdotool dbus-run-session /usr/bin/import /usr/bin/convert $py; do
     command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
 done
 $py -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
