@@ -8,9 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -246,28 +244,6 @@ private Q_SLOTS:
         pushed->setFocus();
         QTest::keyClick(pushed, Qt::Key(key));
         QCOMPARE(clicks.count(), 1);
-    }
-
-    // "Mark as &DND" and "&Designate User" share their key: each press moves between them.
-    void optionsAccessKeyReachesBothItems_data() {
-        QTest::addColumn<int>("presses");
-        QTest::addColumn<QString>("command");
-        QTest::newRow("first press") << 1 << "/DND ";
-        QTest::newRow("second press") << 2 << "/designate ";
-        QTest::newRow("third press wraps") << 3 << "/DND ";
-    }
-    void optionsAccessKeyReachesBothItems() {
-        QFETCH(int, presses);
-        QFETCH(QString, command);
-        QVERIFY(activate(m_form));
-        QTest::keyClick(m_form, Qt::Key_O, Qt::AltModifier);
-        QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
-        QWidget *popup = QApplication::activePopupWidget();
-        for (int i = 0; i < presses; ++i)
-            QTest::keyClick(popup, Qt::Key_D);
-        QVERIFY(popup->isVisible());
-        QTest::keyClick(popup, Qt::Key_Return);
-        QTRY_COMPARE(child<QLineEdit>(m_form, "Text1")->text(), command);
     }
 
     // Tab from the first control visits every control that takes the keyboard, in every
