@@ -4,7 +4,7 @@ import os, re, subprocess, sys, time
 import pyatspi
 from gi.repository import GLib
 
-out, client_pid = sys.argv[1], int(sys.argv[2])
+out, client_pid, x11_hints = sys.argv[1], int(sys.argv[2]), sys.argv[3] == "1"
 failures = []
 
 
@@ -138,6 +138,15 @@ for menu, caption, controls in [
         ("Channels", "Join Channel...", [("list", r"Channels", None), ("push button", "^Join$", None)])]:
     press(main, "menu item", menu)
     check(caption, controls)
+
+# The help windows, like the connection windows, keep out of the taskbar; the main window does
+# not. A build without the X11 code leaves it to the window type.
+for caption, skips in [("How do I....", True), ("Battle.net Chat Commands", True),
+                       ("System Requirements", True), ("Log In", True), ("Brackmoor Chat v3.05", False)][:x11_hints * 5]:
+    state = subprocess.run(["xprop", "-name", caption, "_NET_WM_STATE"], capture_output=True,
+                           text=True, timeout=10).stdout
+    if ("_NET_WM_STATE_SKIP_TASKBAR" in state) != skips:
+        failures.append("%s: taskbar state %r" % (caption, state.strip()))
 
 print("\n".join(failures) or "every window serves its controls and their text")
 sys.exit(1 if failures else 0)

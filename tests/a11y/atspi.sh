@@ -1,11 +1,12 @@
 #!/bin/sh
 # Runs the real client in a private X server with the desktop's accessibility bus and reads
-# every window through it (atspi.py). Usage: atspi.sh CLIENT OUTDIR. Exit 77: a tool is missing.
+# every window through it (atspi.py). Usage: atspi.sh CLIENT OUTDIR X11HINTS, X11HINTS 1 when the
+# client was built with its X11 window-manager hints. Exit 77: a tool is missing.
 set -u
-client=$1 out=$2
+client=$1 out=$2 x11_hints=${3:-1}
 here=$(dirname "$0")
 py=/usr/bin/python3
-for tool in Xvfb openbox xdotool dbus-run-session /usr/bin/import /usr/bin/convert $py; do
+for tool in Xvfb openbox xdotool xprop dbus-run-session /usr/bin/import /usr/bin/convert $py; do
     command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
 done
 $py -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
@@ -36,4 +37,4 @@ pids="$pids $!"
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 QT_QPA_PLATFORM=xcb "$client" >"$out/client.log" 2>&1 &
 client_pid=$!
 pids="$client_pid $pids"
-$py "$here/atspi.py" "$out" "$client_pid"
+$py "$here/atspi.py" "$out" "$client_pid" "$x11_hints"
