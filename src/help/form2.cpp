@@ -36,10 +36,7 @@ Form2::Form2(QWidget *parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twips(5550), twips(2415));
-    QPalette grey = palette();
-    grey.setColor(QPalette::Window, kGrey);
-    setPalette(grey);
-    setAutoFillBackground(true);
+    setWindowColour(this, kGrey);
 
     Frame1 = new QGroupBox(kCaption, this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
@@ -66,6 +63,8 @@ Form2::Form2(QWidget *parent)
 
     Command1 = new QPushButton(QStringLiteral("Close"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
+    // Enter, like Space, presses the focused button.
+    Command1->setAutoDefault(true);
     Command1->setFont(verdanaFont());
     Command1->setGeometry(twipsRect(2280, 1920, 975, 375));
     onEvent(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);

@@ -82,7 +82,7 @@ frmChatCom::frmChatCom(QWidget *parent)
     Label1 = createAnswerBox(this, twipsRect(120, 480, 4575, 1335));
     Command1 = createAnswerButton(this, twipsRect(3840, 120, 855, 315));
     setComboAccessibleName(Combo1, tr("Command"));
-    setLabelAccessibleName(Label1, tr("Description"));
+    describeLabel(Label1, tr("Description"));
     onEvent(Command1, &QPushButton::clicked, this, &frmChatCom::Command1_Click);
 
     setTabOrder(Combo1, Command1);

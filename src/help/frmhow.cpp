@@ -74,7 +74,7 @@ frmHow::frmHow(QWidget *parent)
     Label1 = createAnswerBox(this, twipsRect(120, 480, 4575, 1335));
     Command1 = createAnswerButton(this, twipsRect(3720, 120, 975, 315));
     setComboAccessibleName(Combo1, tr("Question"));
-    setLabelAccessibleName(Label1, tr("Answer"));
+    describeLabel(Label1, tr("Answer"));
     onEvent(Command1, &QPushButton::clicked, this, &frmHow::Command1_Click);
 
     setTabOrder(Combo1, Command1);

@@ -1,6 +1,7 @@
 #include "frmsystem.h"
 
 #include "ui/accessibility.h"
+#include "ui/connect/toolwindow.h"
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
@@ -14,11 +15,11 @@ frmSystem::frmSystem(QWidget *parent)
     setObjectName(QStringLiteral("frmSystem"));
     setWindowTitle(QStringLiteral("System Requirements"));
     announceAsWindow(this);
-    // Fixed single border with only a close box. Qt offers no portable way to keep such a
-    // window out of the taskbar; a dialog-type window is the closest it has.
+    // Fixed single border with only a close box, and no taskbar entry.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(twips(3645), twips(2100));
+    keepOutOfTaskbar(this);
 
     // The frame and the button keep the window's default font.
     Frame1 = new QGroupBox(QStringLiteral("System Requirements"), this);
@@ -39,6 +40,8 @@ frmSystem::frmSystem(QWidget *parent)
 
     Command1 = new QPushButton(QStringLiteral("Close"), this);
     Command1->setObjectName(QStringLiteral("Command1"));
+    // Enter, like Space, presses the focused button.
+    Command1->setAutoDefault(true);
     Command1->setGeometry(twipsRect(1320, 1680, 1095, 375));
     onEvent(Command1, &QPushButton::clicked, this, &frmSystem::Command1_Click);
 

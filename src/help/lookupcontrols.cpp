@@ -1,5 +1,6 @@
 #include "lookupcontrols.h"
 
+#include "ui/connect/toolwindow.h"
 #include "ui/look.h"
 
 #include <QComboBox>
@@ -12,6 +13,7 @@ void makeLookupWindow(QWidget *window, int clientWidth, int clientHeight) {
                            Qt::WindowCloseButtonHint);
     window->setFixedSize(twips(clientWidth), twips(clientHeight));
     window->setFont(verdanaFont());
+    keepOutOfTaskbar(window);
 }
 
 QComboBox *createLookupList(QWidget *window, const QRect &geometry, const QString &editText) {
@@ -48,7 +50,9 @@ QLabel *createAnswerBox(QWidget *window, const QRect &geometry) {
 QPushButton *createAnswerButton(QWidget *window, const QRect &geometry) {
     auto *button = new QPushButton(QStringLiteral("Answer!"), window);
     button->setObjectName(QStringLiteral("Command1"));
-    button->setAutoDefault(false);
+    // Enter or Space presses the button while it has the focus; the window has no default
+    // button, so Enter in the edit field does not.
+    button->setAutoDefault(true);
     button->setDefault(false);
     button->setGeometry(geometry);
     button->setFont(verdanaFont());

@@ -29,7 +29,8 @@ QComboBox *createLookupList(QWidget *window, const QRect &geometry, const QStrin
 // boundaries, never scrolled.
 QLabel *createAnswerBox(QWidget *window, const QRect &geometry);
 
-// The "Answer!" button; Enter in the edit field does not press it.
+// The "Answer!" button; Enter or Space presses it while it has the focus, Enter in the edit
+// field does not.
 QPushButton *createAnswerButton(QWidget *window, const QRect &geometry);
 
 // Appends the table's keys to the list in table order and leaves the edit field as it was.

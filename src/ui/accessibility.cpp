@@ -19,24 +19,6 @@ public:
     }
 };
 
-class NamedLabelAccessible : public QAccessibleWidget {
-public:
-    explicit NamedLabelAccessible(QLabel *label)
-        : QAccessibleWidget(label, QAccessible::StaticText) {}
-
-    QLabel *label() const { return static_cast<QLabel *>(widget()); }
-
-    QAccessible::Role role() const override {
-        return label()->pixmap().isNull() ? QAccessible::StaticText : QAccessible::Graphic;
-    }
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Value)
-            return label()->text();
-        return QAccessibleWidget::text(t);
-    }
-};
-
 // Qt makes a widget's interface as soon as anything asks for it, often while the widget is
 // being built, and keeps it for the widget's life; the replacement takes its place. Qt's
 // accessibility cache owns it from here and deletes it with the widget.
@@ -52,9 +34,9 @@ void announceAsWindow(QWidget *window) {
     replaceInterface(window, new WindowAccessible(window));
 }
 
-void setLabelAccessibleName(QLabel *label, const QString &name) {
-    label->setAccessibleName(name);
-    replaceInterface(label, new NamedLabelAccessible(label));
+void describeLabel(QLabel *label, const QString &what) {
+    label->setAccessibleName(QString());
+    label->setAccessibleDescription(what);
 }
 
 void setComboAccessibleName(QComboBox *box, const QString &name) {

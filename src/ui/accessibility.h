@@ -12,11 +12,10 @@ class QWidget;
 // area, whatever its window flags.
 void announceAsWindow(QWidget *window);
 
-// Gives a label a name of its own ("Answer", "Time") while what it shows stays readable as its
-// value. Qt names a label by its text and gives it no value, so a label that only had an
-// accessible name set would announce the name and hide its text. For labels that are no
-// other control's buddy.
-void setLabelAccessibleName(QLabel *label, const QString &name);
+// Tells what a label is ("Answer", "Time") as its accessible description and leaves its name
+// to Qt, which names a label by the text it shows and announces a new text as a change of
+// name. An accessible name set on the label would hide what it shows from a screen reader.
+void describeLabel(QLabel *label, const QString &what);
 
 // Names a combo box together with its edit field and its drop-down list, which a screen
 // reader reaches on their own. (On Linux Qt announces a combo box by its text and tells its

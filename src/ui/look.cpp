@@ -1,6 +1,7 @@
 #include "look.h"
 
 #include <QFontDatabase>
+#include <QGuiApplication>
 #include <QWidget>
 
 #include <initializer_list>
@@ -61,12 +62,41 @@ QFont arialFont(qreal pointSize, bool bold) {
 }
 
 void setColours(QWidget *widget, const QColor &text, const QColor &background) {
+    // Styles draw the same text from different roles: a label from WindowText, a text box
+    // from Text, a placeholder from PlaceholderText, a plain frame from WindowText, a caret
+    // from Text. Every role that draws text or its ground gets the given colours, in every
+    // group, so that neither the desktop's theme nor focus or enabled state shows through.
+    // A selection keeps the desktop's own highlight pair, made alike in every group so that
+    // it stays visible when the widget loses the focus.
+    const QPalette desktop = QGuiApplication::palette();
+    const QColor highlight = desktop.color(QPalette::Active, QPalette::Highlight);
+    const QColor highlightedText = desktop.color(QPalette::Active, QPalette::HighlightedText);
+    QColor placeholder = text;
+    placeholder.setAlpha(160);
     QPalette palette = widget->palette();
     for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
         palette.setColor(group, QPalette::Base, background);
         palette.setColor(group, QPalette::Window, background);
         palette.setColor(group, QPalette::Text, text);
+        palette.setColor(group, QPalette::WindowText, text);
+        palette.setColor(group, QPalette::PlaceholderText, placeholder);
+        palette.setColor(group, QPalette::Highlight, highlight);
+        palette.setColor(group, QPalette::HighlightedText, highlightedText);
     }
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
+}
+
+void setWindowColour(QWidget *window, const QColor &background) {
+    // Labels, frames and captions on the window are drawn in WindowText; a dark theme's
+    // light text would vanish on a light ground, so it is set with the ground.
+    const QColor text = background.lightness() < 128 ? QColor(255, 255, 255) : QColor(0, 0, 0);
+    QPalette palette = window->palette();
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Window, background);
+        palette.setColor(group, QPalette::WindowText, text);
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Window, background);
+    window->setPalette(palette);
+    window->setAutoFillBackground(true);
 }

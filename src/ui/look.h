@@ -31,6 +31,11 @@ QFont windowFont();
 QFont verdanaFont(qreal pointSize = 8.25);
 QFont arialFont(qreal pointSize, bool bold);
 
-// Gives a text box or list coloured text on a coloured background. Its buttons and scroll
-// bars keep the standard colours.
+// Gives a text box, label or list coloured text on a coloured background: text, caret,
+// placeholder and plain frame in the text colour, whatever role the style draws them from.
+// Its buttons and scroll bars keep the standard colours.
 void setColours(QWidget *widget, const QColor &text, const QColor &background);
+
+// Gives a window a background of its own, with black (or, on a dark ground, white) text for
+// the labels and frames on it, whatever the desktop's theme.
+void setWindowColour(QWidget *window, const QColor &background);

@@ -27,9 +27,11 @@ xcb_atom_t internAtom(xcb_connection_t *connection, const char *name) {
 }
 #endif
 
+} // namespace
+
 // Sets the state on the window before it is first mapped; Qt keeps states it finds there
 // when it adds its own.
-void skipTaskbar(QWidget *window) {
+void keepOutOfTaskbar(QWidget *window) {
 #ifdef BRACKMOOR_USE_XCB
     // Other platforms (offscreen among them) may answer the X11 interface without an X
     // connection of their own.
@@ -49,12 +51,10 @@ void skipTaskbar(QWidget *window) {
 #endif
 }
 
-} // namespace
-
 void setToolWindowFrame(QWidget *window, int widthTwips, int heightTwips) {
     window->setWindowFlags(Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     // Equal minimum and maximum sizes: the window manager offers no resizing.
     window->setFixedSize(twips(widthTwips), twips(heightTwips));
-    skipTaskbar(window);
+    keepOutOfTaskbar(window);
 }

@@ -43,6 +43,24 @@ QString hostAndPort(const Winsock *socket) {
     return socket->RemoteHost() + u':' + QString::number(socket->RemotePort());
 }
 
+// The region's long time format (hours, minutes and seconds in its own order, with its
+// 12- or 24-hour habit) without the time zone that Qt's long format adds. Quoted literals
+// stay as they are; an unquoted 't' run is the zone, taken out with the spaces and brackets
+// that only set it apart.
+QString longTimeFormat(const QLocale &locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString kept;
+    bool quoted = false;
+    for (QChar c : format) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't')
+            kept += c;
+    }
+    kept.remove(QStringLiteral("()"));
+    return kept.simplified();
+}
+
 } // namespace
 
 Form1::Form1(QWidget *parent)
@@ -50,10 +68,7 @@ Form1::Form1(QWidget *parent)
     s_instance = this;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brackmoor Chat v3.05"));
-    setAutoFillBackground(true);
-    QPalette grey = palette();
-    grey.setColor(QPalette::Window, QColor(192, 192, 192));
-    setPalette(grey);
+    setWindowColour(this, QColor(192, 192, 192));
 
     createControls();
     createMenus();
@@ -129,7 +144,9 @@ void Form1::createControls() {
     cmdSend->setObjectName(QStringLiteral("cmdSend"));
     cmdSend->setGeometry(twipsRect(9120, 5760, 735, 285));
     cmdSend->setFont(verdanaFont());
-    cmdSend->setAutoDefault(false);
+    // Enter or Space on the focused button presses it. A main window has no default button,
+    // so Enter in the input line still reaches only the input line.
+    cmdSend->setAutoDefault(true);
     onEvent(cmdSend, &QPushButton::clicked, this, &Form1::cmdSend_Click);
 
     setTabOrder(Text1, cmdSend);
@@ -147,10 +164,10 @@ void Form1::createControls() {
     m_statusLine->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     statusBar()->addWidget(m_statusLine, 1);
 
-    // A screen reader announces these by name and reads their text as the value.
-    setLabelAccessibleName(Label1, tr("Time"));
-    setLabelAccessibleName(Label2, tr("Date"));
-    setLabelAccessibleName(m_statusLine, tr("Connection status"));
+    // A screen reader reads what these show as their name and tells what they are.
+    describeLabel(Label1, tr("Time"));
+    describeLabel(Label2, tr("Date"));
+    describeLabel(m_statusLine, tr("Connection status"));
     statusBar()->setSizeGripEnabled(true);
 }
 
@@ -257,7 +274,7 @@ void Form1::timer1_timer() {
     m_shownSecond = second;
     const QDateTime now = QDateTime::currentDateTime();
     const QLocale locale;
-    Label1->setText(locale.toString(now.time(), QLocale::LongFormat));
+    Label1->setText(locale.toString(now.time(), longTimeFormat(locale)));
     const qint64 day = now.date().toJulianDay();
     if (day != m_shownDay) {
         m_shownDay = day;
