@@ -6,6 +6,7 @@
 #include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
+#include "version.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -13,7 +14,7 @@
 
 namespace {
 
-const QString kCaption = QStringLiteral("About Brackmoor Chat v3.05");
+const QString kCaption = QStringLiteral("About Brackmoor Chat v" BRACKMOOR_VERSION);
 const QColor kGrey(192, 192, 192);
 
 QLabel *createCentredLabel(QWidget *parent, const char *name, const QRect &geometry) {

@@ -1,6 +1,7 @@
 #include "notices.h"
 
 #include "addresses.h"
+#include "net/lineend.h"
 #include "ui/msgbox.h"
 
 #include <QMessageBox>
@@ -18,8 +19,9 @@ struct NoticeText {
 NoticeText noticeText(Notice notice) {
     switch (notice) {
     case Notice::ContactUs:
-        return {QStringLiteral("You can contact the ktx at:\r\n") + Addresses::ktxWebAddress +
-                    QStringLiteral("\r\nAnd by email: ") + Addresses::supportEmail,
+        return {QStringLiteral("You can contact the ktx at:") + kLineEnd +
+                    Addresses::ktxWebAddress + kLineEnd + QStringLiteral("And by email: ") +
+                    Addresses::supportEmail,
                 vbExclamation, QStringLiteral("CONTACT THE KTX")};
     case Notice::Ktx:
         return {QStringLiteral("You can reach the KTX at: ") + Addresses::ktxWebAddress,

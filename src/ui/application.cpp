@@ -1,13 +1,14 @@
 #include "application.h"
 
 #include "look.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QIcon>
 
 void setUpApplication() {
     QApplication::setApplicationName(QStringLiteral("Brackmoor Chat"));
-    QApplication::setApplicationVersion(QStringLiteral("3.05"));
+    QApplication::setApplicationVersion(QStringLiteral(BRACKMOOR_VERSION));
     // Ties the windows to the installed launcher and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.BrackmoorChat"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.example.BrackmoorChat")));

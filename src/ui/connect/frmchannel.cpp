@@ -1,6 +1,7 @@
 #include "frmchannel.h"
 
 #include "mainsocket.h"
+#include "net/lineend.h"
 #include "net/winsock.h"
 #include "toolwindow.h"
 #include "ui/accessibility.h"
@@ -33,8 +34,6 @@ constexpr Channel kChannels[] = {
     {u"Starcraft USA-1", u"/join starcraft usa-1"},
     {u"Magic", u"/join magic"},
 };
-
-const QString kLineEnd = QStringLiteral("\r\n");
 
 } // namespace
 

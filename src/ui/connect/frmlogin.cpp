@@ -1,6 +1,7 @@
 #include "frmlogin.h"
 
 #include "mainsocket.h"
+#include "net/lineend.h"
 #include "toolwindow.h"
 #include "ui/accessibility.h"
 #include "ui/handler.h"
@@ -24,7 +25,6 @@ constexpr QStringView kServers[] = {
 };
 
 const QString kServerPrompt = QStringLiteral("Select your Server...");
-const QString kLineEnd = QStringLiteral("\r\n");
 
 const QColor kYellow(255, 255, 0);
 const QColor kBlack(0, 0, 0);

@@ -5,6 +5,7 @@
 #include "help/frmhow.h"
 #include "help/frmsystem.h"
 #include "help/notices.h"
+#include "net/lineend.h"
 #include "net/winsock.h"
 #include "transcriptview.h"
 #include "ui/accessibility.h"
@@ -13,6 +14,7 @@
 #include "ui/connect/frmlogin.h"
 #include "ui/handler.h"
 #include "ui/look.h"
+#include "version.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -33,9 +35,9 @@ namespace {
 
 QPointer<Form1> s_instance;
 
-const QString kWelcome = QStringLiteral("\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\r\n");
+const QString kWelcome =
+    QStringLiteral("\t                 \tWELCOME TO BRACKMOOR CHAT v" BRACKMOOR_VERSION "\r\n");
 const QString kTerminated = QStringLiteral("[ YOUR CONNECTION HAS BEEN TERMINATED ]");
-const QString kLineEnd = QStringLiteral("\r\n");
 const char *const kDisconnectFirst =
     QT_TRANSLATE_NOOP("Form1", "Choose Disconnect before connecting again.");
 
@@ -67,7 +69,7 @@ Form1::Form1(QWidget *parent)
     : QMainWindow(parent) {
     s_instance = this;
     setObjectName(QStringLiteral("Form1"));
-    setWindowTitle(QStringLiteral("Brackmoor Chat v3.05"));
+    setWindowTitle(QStringLiteral("Brackmoor Chat v" BRACKMOOR_VERSION));
     setWindowColour(this, QColor(192, 192, 192));
 
     createControls();
