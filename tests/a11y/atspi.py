@@ -88,7 +88,7 @@ pyatspi.Registry.registerEventListener(lambda e: changed.append(e.source.name if
                                        "object:property-change:accessible-name")
 
 
-def hear(pattern, seconds=5):
+def hear(pattern, seconds=10):
     deadline = time.time() + seconds
     while time.time() < deadline:
         if any(re.search(pattern, name) for name in changed):
