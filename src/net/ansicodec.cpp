@@ -1,10 +1,8 @@
 #include "ansicodec.h"
 
-#include <cstring>
+#include <QStringDecoder>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <cstring>
 
 namespace {
 
@@ -62,6 +60,19 @@ int validPrefix(const unsigned char *p, const unsigned char *end, int length) {
     return have;
 }
 
+// The end of the run of ASCII bytes from `p` on, looked for eight bytes at a time.
+const unsigned char *endOfAscii(const unsigned char *p, const unsigned char *end) {
+    for (; end - p >= 8; p += 8) {
+        quint64 word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    while (p < end && *p < 0x80)
+        ++p;
+    return p;
+}
+
 // Decodes [p, end) into `dst`, which has room for one unit per byte. Returns the number of
 // units written. When `final` is false, a valid but unfinished sequence at the end is left
 // unread and `*rest` points at it; otherwise every byte is decoded.
@@ -69,29 +80,14 @@ qsizetype decodeRun(const unsigned char *p, const unsigned char *end, char16_t *
                     const unsigned char **rest) {
     char16_t *const start = dst;
     while (p < end) {
-        // Plain ASCII is by far the most common; widen it sixteen bytes at a time, then
-        // eight.
-#if defined(__SSE2__)
-        while (end - p >= 16) {
-            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-            if (_mm_movemask_epi8(bytes) != 0)
-                break;
-            const __m128i zero = _mm_setzero_si128();
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst), _mm_unpacklo_epi8(bytes, zero));
-            _mm_storeu_si128(reinterpret_cast<__m128i *>(dst + 8), _mm_unpackhi_epi8(bytes, zero));
-            dst += 16;
-            p += 16;
-        }
-#endif
-        while (end - p >= 8) {
-            quint64 word;
-            std::memcpy(&word, p, 8);
-            if (word & 0x8080808080808080ULL)
-                break;
-            for (int i = 0; i < 8; ++i)
-                dst[i] = p[i];
-            dst += 8;
-            p += 8;
+        // Plain ASCII is by far the most common; Qt's Latin-1 conversion widens a run of it.
+        const unsigned char *const asciiEnd = endOfAscii(p, end);
+        if (asciiEnd > p) {
+            QStringDecoder latin1(QStringDecoder::Latin1);
+            dst = reinterpret_cast<char16_t *>(latin1.appendToBuffer(
+                reinterpret_cast<QChar *>(dst),
+                QByteArrayView(reinterpret_cast<const char *>(p), asciiEnd - p)));
+            p = asciiEnd;
         }
         if (p == end)
             break;

@@ -3,12 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#if defined(__linux__)
+#if defined(BRACKMOOR_USE_LINUX)
 #include <sys/mman.h>
-#endif
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
 #endif
 
 namespace {
@@ -25,23 +21,10 @@ bool isBlank(char16_t c) {
     return c == u' ' || c == u'\t';
 }
 
-// The first CR in [p, end), or `end`. Lines of chat are short, so this runs once a line and
-// is kept free of call overhead; eight units at a time where the processor allows.
+// The first CR in [p, end), or `end`.
 const QChar *findCarriageReturn(const QChar *p, const QChar *end) {
-#if defined(__SSE2__)
-    const __m128i cr = _mm_set1_epi16(u'\r');
-    for (; end - p >= 8; p += 8) {
-        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
-        const int hits = _mm_movemask_epi8(_mm_cmpeq_epi16(units, cr));
-        if (hits != 0)
-            return p + (__builtin_ctz(unsigned(hits)) / 2);
-    }
-#endif
-    for (; p < end; ++p) {
-        if (*p == u'\r')
-            return p;
-    }
-    return end;
+    const qsizetype at = QStringView(p, end - p).indexOf(u'\r');
+    return at < 0 ? end : p + at;
 }
 
 } // namespace
@@ -221,7 +204,7 @@ qsizetype TranscriptDocument::softBreak(qsizetype start) const {
 }
 
 void TranscriptDocument::prefaultAhead() {
-#if defined(MADV_POPULATE_WRITE)
+#if defined(BRACKMOOR_USE_LINUX) && defined(MADV_POPULATE_WRITE)
     // Bytes of the buffer's spare room kept faulted in past the end of the text; refilled
     // once less than half of it is left.
     constexpr qsizetype kAhead = 512 * 1024;

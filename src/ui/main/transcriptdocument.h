@@ -65,7 +65,8 @@ private:
 
     QString m_text;
     QList<qsizetype> m_starts;
-    // The buffer whose pages prefaultAhead() has faulted in, and up to which byte.
-    const char *m_prefaultBase = nullptr;
-    qsizetype m_prefaultedTo = 0;
+    // The buffer whose pages prefaultAhead() has faulted in, and up to which byte (unused
+    // where the system offers no way to do it).
+    [[maybe_unused]] const char *m_prefaultBase = nullptr;
+    [[maybe_unused]] qsizetype m_prefaultedTo = 0;
 };

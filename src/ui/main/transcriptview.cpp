@@ -1,7 +1,9 @@
 #include "transcriptview.h"
 
+#include "transcriptaccessible.h"
+#include "transcriptunits.h"
+
 #include <QAccessible>
-#include <QAccessibleWidget>
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
@@ -27,194 +29,6 @@ constexpr std::size_t kLayoutCacheLimit = 512;
 // Offsets of the accessibility interfaces are ints; a transcript beyond that is cut off there.
 int toInt(qsizetype value) {
     return int(std::min<qsizetype>(value, INT_MAX));
-}
-
-bool isWordChar(QChar c) {
-    return c.isLetterOrNumber() || c == u'_' || c.isMark();
-}
-
-// Characters of the same class run together into one word for double-click selection.
-int charClass(QChar c) {
-    if (isWordChar(c))
-        return 0;
-    if (c == u' ' || c == u'\t')
-        return 1;
-    return 2;
-}
-
-// What a screen reader sees of the transcript: an editable text (read-only for the user)
-// with the whole text interface, reading the view's text directly.
-class TranscriptAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
-public:
-    explicit TranscriptAccessible(TranscriptView *view)
-        : QAccessibleWidget(view, QAccessible::EditableText) {}
-
-    TranscriptView *view() const { return static_cast<TranscriptView *>(widget()); }
-
-    QString text(QAccessible::Text t) const override {
-        if (t == QAccessible::Name) {
-            const QString name = view()->accessibleName();
-            return name.isEmpty() ? QObject::tr("Chat transcript") : name;
-        }
-        if (t == QAccessible::Value)
-            return QString(); // the text interface carries the text
-        return QAccessibleWidget::text(t);
-    }
-
-    QAccessible::State state() const override {
-        QAccessible::State s = QAccessibleWidget::state();
-        s.readOnly = true;
-        s.multiLine = true;
-        s.editable = false;
-        s.selectableText = true;
-        return s;
-    }
-
-    void *interface_cast(QAccessible::InterfaceType type) override {
-        if (type == QAccessible::TextInterface)
-            return static_cast<QAccessibleTextInterface *>(this);
-        return QAccessibleWidget::interface_cast(type);
-    }
-
-    void selection(int selectionIndex, int *startOffset, int *endOffset) const override {
-        *startOffset = *endOffset = 0;
-        if (selectionIndex == 0 && view()->selectionLength() > 0) {
-            *startOffset = toInt(view()->selectionStart());
-            *endOffset = toInt(view()->selectionStart() + view()->selectionLength());
-        }
-    }
-    int selectionCount() const override { return view()->selectionLength() > 0 ? 1 : 0; }
-    void addSelection(int startOffset, int endOffset) override {
-        view()->select(startOffset, endOffset);
-    }
-    void removeSelection(int selectionIndex) override {
-        if (selectionIndex == 0)
-            view()->select(view()->cursorPosition(), view()->cursorPosition());
-    }
-    void setSelection(int selectionIndex, int startOffset, int endOffset) override {
-        if (selectionIndex == 0)
-            view()->select(startOffset, endOffset);
-    }
-    int cursorPosition() const override { return toInt(view()->cursorPosition()); }
-    void setCursorPosition(int position) override { view()->select(position, position); }
-
-    QString text(int startOffset, int endOffset) const override {
-        const QString &all = view()->document().text();
-        startOffset = std::clamp(startOffset, 0, toInt(all.size()));
-        endOffset = std::clamp(endOffset, startOffset, toInt(all.size()));
-        return all.mid(startOffset, endOffset - startOffset);
-    }
-    int characterCount() const override { return toInt(view()->length()); }
-
-    // The unit of text holding `offset`, looked for within its display line only, so that no
-    // question costs more than a line's worth of text.
-    void unitAt(qsizetype offset, QAccessible::TextBoundaryType type, qsizetype *start,
-                qsizetype *end) const {
-        const TranscriptDocument &doc = view()->document();
-        const QString &all = doc.text();
-        offset = std::clamp<qsizetype>(offset, 0, all.size());
-        const qsizetype line = doc.lineAt(offset);
-        switch (type) {
-        case QAccessible::CharBoundary:
-            *start = offset;
-            *end = std::min(all.size(), offset + 1);
-            if (*end < all.size() && all.at(offset).isHighSurrogate() &&
-                all.at(*end).isLowSurrogate())
-                ++*end;
-            return;
-        case QAccessible::WordBoundary: {
-            const qsizetype lineStart = doc.lineStart(line);
-            const qsizetype lineEnd = doc.lineContentEnd(line);
-            if (offset >= lineEnd) {
-                *start = lineEnd;
-                *end = doc.lineEnd(line);
-                return;
-            }
-            const int kind = charClass(all.at(offset));
-            *start = offset;
-            *end = offset + 1;
-            while (*start > lineStart && charClass(all.at(*start - 1)) == kind)
-                --*start;
-            while (*end < lineEnd && charClass(all.at(*end)) == kind)
-                ++*end;
-            return;
-        }
-        case QAccessible::NoBoundary:
-            *start = 0;
-            *end = all.size();
-            return;
-        default: // sentences, paragraphs and lines: the display line with its line break
-            *start = doc.lineStart(line);
-            *end = doc.lineEnd(line);
-            return;
-        }
-    }
-
-    QString textAtOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
-                         int *endOffset) const override {
-        qsizetype start, end;
-        unitAt(offset, type, &start, &end);
-        return result(start, end, startOffset, endOffset);
-    }
-    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
-                             int *endOffset) const override {
-        qsizetype start, end;
-        unitAt(offset, type, &start, &end);
-        if (start == 0)
-            return result(0, 0, startOffset, endOffset);
-        unitAt(start - 1, type, &start, &end);
-        return result(start, end, startOffset, endOffset);
-    }
-    QString textAfterOffset(int offset, QAccessible::TextBoundaryType type, int *startOffset,
-                            int *endOffset) const override {
-        qsizetype start, end;
-        unitAt(offset, type, &start, &end);
-        if (end >= view()->length())
-            return result(end, end, startOffset, endOffset);
-        unitAt(end, type, &start, &end);
-        return result(start, end, startOffset, endOffset);
-    }
-
-    QRect characterRect(int offset) const override {
-        const QRect at = view()->positionRect(offset);
-        if (at.isEmpty())
-            return QRect();
-        QRect rect = at;
-        const QRect next = view()->positionRect(offset + 1);
-        if (next.top() == at.top() && next.left() > at.left())
-            rect.setRight(next.left() - 1);
-        return QRect(view()->viewport()->mapToGlobal(rect.topLeft()), rect.size());
-    }
-    int offsetAtPoint(const QPoint &point) const override {
-        const QPoint local = view()->viewport()->mapFromGlobal(point);
-        if (!view()->viewport()->rect().contains(local))
-            return -1;
-        return toInt(view()->positionAt(local));
-    }
-    void scrollToSubstring(int startIndex, int endIndex) override {
-        view()->ensurePositionVisible(endIndex);
-        view()->ensurePositionVisible(startIndex);
-    }
-    QString attributes(int offset, int *startOffset, int *endOffset) const override {
-        Q_UNUSED(offset)
-        *startOffset = 0;
-        *endOffset = characterCount();
-        return QString();
-    }
-
-private:
-    QString result(qsizetype start, qsizetype end, int *startOffset, int *endOffset) const {
-        *startOffset = toInt(start);
-        *endOffset = toInt(end);
-        return text(*startOffset, *endOffset);
-    }
-};
-
-QAccessibleInterface *transcriptAccessibleFactory(const QString &className, QObject *object) {
-    if (className == QLatin1String("TranscriptView") && object && object->isWidgetType())
-        // Qt's accessibility cache owns the interfaces its factories make.
-        return new TranscriptAccessible(static_cast<TranscriptView *>(object));
-    return nullptr;
 }
 
 } // namespace
@@ -500,7 +314,7 @@ void TranscriptView::flush() {
     m_pinnedTop = advance(RowPos{lastLine, rowsOf(lastLine) - 1}, -(fullRows() - 1));
     if (m_ensureCaret) {
         m_ensureCaret = false;
-        revealCaret();
+        reveal(m_position);
     }
     // Scrolled to the end is where the view stays while text arrives.
     if (m_pinned || !(m_top < m_pinnedTop)) {
@@ -534,18 +348,18 @@ void TranscriptView::flush() {
     }
 }
 
-void TranscriptView::revealCaret() {
-    if (m_position == m_document.length()) {
+void TranscriptView::reveal(qsizetype position) {
+    if (position == m_document.length()) {
         m_pinned = true;
         return;
     }
-    const RowPos caret = rowPosOf(m_position);
+    const RowPos row = rowPosOf(position);
     const RowPos top = m_pinned ? m_pinnedTop : m_top;
-    if (caret < top) {
-        m_top = caret;
+    if (row < top) {
+        m_top = row;
         m_pinned = false;
-    } else if (advance(top, fullRows() - 1) < caret) {
-        m_top = advance(caret, -(fullRows() - 1));
+    } else if (advance(top, fullRows() - 1) < row) {
+        m_top = advance(row, -(fullRows() - 1));
         m_pinned = false;
     }
 }
@@ -608,15 +422,21 @@ void TranscriptView::scrollByRows(qsizetype rows) {
 
 void TranscriptView::ensurePositionVisible(qsizetype position) {
     flush();
-    const RowPos row = rowPosOf(std::clamp<qsizetype>(position, 0, m_document.length()));
-    if (row < m_top) {
-        m_top = row;
-        m_pinned = false;
-    } else if (advance(m_top, fullRows() - 1) < row) {
-        m_top = advance(row, -(fullRows() - 1));
-        m_pinned = false;
-    }
+    reveal(std::clamp<qsizetype>(position, 0, m_document.length()));
     markDirty(true);
+}
+
+void TranscriptView::rowBounds(qsizetype position, qsizetype *start, qsizetype *end) {
+    flush();
+    position = std::clamp<qsizetype>(position, 0, m_document.length());
+    const RowPos row = rowPosOf(position);
+    const qsizetype lineStart = m_document.lineStart(row.line);
+    QTextLayout *layout = layoutFor(row.line);
+    const QTextLine textLine = layout->lineAt(row.row);
+    *start = lineStart + textLine.textStart();
+    // The last row of a line takes its line break with it.
+    *end = row.row + 1 < layout->lineCount() ? *start + textLine.textLength()
+                                             : m_document.lineEnd(row.line);
 }
 
 qsizetype TranscriptView::positionAt(const QPoint &point) {
@@ -780,50 +600,7 @@ void TranscriptView::focusOutEvent(QFocusEvent *event) {
 
 // --- Keyboard -----------------------------------------------------------------------------
 
-qsizetype TranscriptView::nextPosition(qsizetype position) const {
-    const QString &text = m_document.text();
-    if (position >= text.size())
-        return text.size();
-    if (position + 1 < text.size()) {
-        const QChar c = text.at(position), after = text.at(position + 1);
-        if ((c == u'\r' && after == u'\n') || (c.isHighSurrogate() && after.isLowSurrogate()))
-            return position + 2;
-    }
-    return position + 1;
-}
-
-qsizetype TranscriptView::previousPosition(qsizetype position) const {
-    const QString &text = m_document.text();
-    if (position <= 0)
-        return 0;
-    if (position >= 2) {
-        const QChar c = text.at(position - 2), after = text.at(position - 1);
-        if ((c == u'\r' && after == u'\n') || (c.isHighSurrogate() && after.isLowSurrogate()))
-            return position - 2;
-    }
-    return position - 1;
-}
-
-qsizetype TranscriptView::wordStart(qsizetype position) const {
-    const QString &text = m_document.text();
-    while (position > 0 && !isWordChar(text.at(position - 1)))
-        --position;
-    while (position > 0 && isWordChar(text.at(position - 1)))
-        --position;
-    return position;
-}
-
-qsizetype TranscriptView::wordEnd(qsizetype position) const {
-    const QString &text = m_document.text();
-    while (position < text.size() && isWordChar(text.at(position)))
-        ++position;
-    while (position < text.size() && !isWordChar(text.at(position)))
-        ++position;
-    return position;
-}
-
 void TranscriptView::selectWordAt(qsizetype position) {
-    const QString &text = m_document.text();
     const qsizetype line = m_document.lineAt(position);
     const qsizetype lineStart = m_document.lineStart(line);
     const qsizetype lineEnd = m_document.lineContentEnd(line);
@@ -831,13 +608,9 @@ void TranscriptView::selectWordAt(qsizetype position) {
         select(position, position);
         return;
     }
-    position = std::clamp(position, lineStart, lineEnd - 1);
-    const int kind = charClass(text.at(position));
-    qsizetype start = position, end = position + 1;
-    while (start > lineStart && charClass(text.at(start - 1)) == kind)
-        --start;
-    while (end < lineEnd && charClass(text.at(end)) == kind)
-        ++end;
+    // A click past the end of the line takes the run it ends with.
+    qsizetype start, end;
+    transcriptunits::runAt(m_document, std::clamp(position, lineStart, lineEnd - 1), &start, &end);
     select(start, end);
 }
 
@@ -895,13 +668,17 @@ void TranscriptView::keyPressEvent(QKeyEvent *event) {
         if (!shift && hasSelection && !control)
             setCaret(selectionStart(), false);
         else
-            setCaret(control ? wordStart(m_position) : previousPosition(m_position), shift);
+            setCaret(control ? transcriptunits::previousWordStart(m_document, m_position)
+                             : transcriptunits::previousCharacter(m_document, m_position),
+                     shift);
         return;
     case Qt::Key_Right:
         if (!shift && hasSelection && !control)
             setCaret(selectionStart() + selectionLength(), false);
         else
-            setCaret(control ? wordEnd(m_position) : nextPosition(m_position), shift);
+            setCaret(control ? transcriptunits::nextWordStart(m_document, m_position)
+                             : transcriptunits::nextCharacter(m_document, m_position),
+                     shift);
         return;
     case Qt::Key_Up:
         moveVertically(-1, shift);
@@ -946,6 +723,15 @@ void TranscriptView::keyPressEvent(QKeyEvent *event) {
 
 bool TranscriptView::event(QEvent *event) {
     // Keep the keys this view acts on from being taken as shortcuts elsewhere in the window.
+    // Another screen, or another pixel ratio, can change where text breaks.
+    if (event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        || event->type() == QEvent::DevicePixelRatioChange
+#endif
+    ) {
+        m_layouts.clear();
+        markDirty(true);
+    }
     if (event->type() == QEvent::ShortcutOverride) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key == QKeySequence::Copy || key == QKeySequence::SelectAll) {

@@ -70,6 +70,9 @@ public:
     // Where the caret stands at `position`, in viewport coordinates; empty when off screen.
     QRect positionRect(qsizetype position);
     void ensurePositionVisible(qsizetype position);
+    // The row on screen holding `position`, as [start, end) in the text; the last row of a
+    // line ends after its line break.
+    void rowBounds(qsizetype position, qsizetype *start, qsizetype *end);
 
     const TranscriptDocument &document() const { return m_document; }
 
@@ -121,7 +124,8 @@ private:
     void flush();
     void markDirty(bool repaint);
     void scheduleFrame();
-    void revealCaret();
+    // Scrolls the least that brings `position` on screen; the end of the text pins the view.
+    void reveal(qsizetype position);
     void syncScrollBar();
     void scrollByRows(qsizetype rows);
     void onScrollBarAction(int action);
@@ -134,10 +138,6 @@ private:
     int fullRows() const;
     const ShownLine *shownLine(qsizetype line) const;
 
-    qsizetype nextPosition(qsizetype position) const;
-    qsizetype previousPosition(qsizetype position) const;
-    qsizetype wordStart(qsizetype position) const;
-    qsizetype wordEnd(qsizetype position) const;
     void selectWordAt(qsizetype position);
     void moveVertically(qsizetype rows, bool keepAnchor);
     void moveToRowEdge(bool toEnd, bool keepAnchor);

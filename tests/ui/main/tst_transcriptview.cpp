@@ -391,6 +391,68 @@ private Q_SLOTS:
         view->setAccessibleName(QStringLiteral("Log"));
         QCOMPARE(iface->text(QAccessible::Name), QStringLiteral("Log"));
     }
+
+    // Left and Right step over whole grapheme clusters and CR LF; Ctrl+Right goes to the next
+    // word start, letters outside the Basic Multilingual Plane and marks being word letters.
+    void caretStepsByCharactersAndWords_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("from");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("to");
+        const int none = Qt::NoModifier, ctrl = Qt::ControlModifier;
+        const QString mark = QStringLiteral("e\u0301x");
+        const QString gothic = QStringLiteral("a\U00010330b c");
+        QTest::newRow("combining mark right") << mark << 0 << int(Qt::Key_Right) << none << 2;
+        QTest::newRow("combining mark left") << mark << 2 << int(Qt::Key_Left) << none << 0;
+        QTest::newRow("CR LF right")
+            << QStringLiteral("a\r\nb") << 1 << int(Qt::Key_Right) << none << 3;
+        QTest::newRow("CR LF left")
+            << QStringLiteral("a\r\nb") << 3 << int(Qt::Key_Left) << none << 1;
+        QTest::newRow("surrogates right") << gothic << 1 << int(Qt::Key_Right) << none << 3;
+        QTest::newRow("word past astral") << gothic << 0 << int(Qt::Key_Right) << ctrl << 5;
+        QTest::newRow("word back") << gothic << 6 << int(Qt::Key_Left) << ctrl << 5;
+        QTest::newRow("word over line")
+            << QStringLiteral("ab\r\n cd") << 0 << int(Qt::Key_Right) << ctrl << 5;
+    }
+    void caretStepsByCharactersAndWords() {
+        QFETCH(QString, text);
+        QFETCH(int, from);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, to);
+        view->setText(text);
+        view->setSelectionStart(from);
+        QTest::keyClick(view.get(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(view->cursorPosition(), qsizetype(to));
+    }
+
+    void doubleClickKeepsAstralLettersInTheWord() {
+        view->setText(QStringLiteral("hi a\U00010330b!"));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, pointOf(4));
+        QCOMPARE(view->selectedText(), QStringLiteral("a\U00010330b"));
+    }
+
+    // A screen reader's line is the row on screen: a wrapped line reads row by row.
+    void accessibleLineIsTheRowOnScreen() {
+        const QString words = QStringLiteral("word ").repeated(60);
+        view->setText(words + QStringLiteral("\r\nnext"));
+        QAccessibleTextInterface *text =
+            QAccessible::queryAccessibleInterface(view.get())->textInterface();
+        int start = -1, end = -1;
+        const QString first = text->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(start, 0);
+        QVERIFY(end > 0 && end < words.size());
+        QCOMPARE(view->positionRect(end).top(),
+                 view->positionRect(0).top() + view->positionRect(0).height());
+        const QString last =
+            text->textAtOffset(int(words.size()) - 1, QAccessible::LineBoundary, &start, &end);
+        QVERIFY(last.endsWith(QStringLiteral("\r\n")));
+        QCOMPARE(end, int(words.size()) + 2);
+        QCOMPARE(
+            text->textAfterOffset(int(words.size()) - 1, QAccessible::LineBoundary, &start, &end),
+            QStringLiteral("next"));
+    }
 };
 
 QTEST_MAIN(TestTranscriptView)
