@@ -65,15 +65,21 @@ QPointer<Form1> showMainWindow() {
     return form;
 }
 
+// One of the main window's controls, by its object name.
+template<typename Control> Control *control(Form1 *form, const char *name) {
+    return form->findChild<Control *>(QString::fromLatin1(name));
+}
+
 // Connects the window's socket to the peer as the log-in window's Connect does.
 bool connectWindow(Form1 *form, const LoopbackPeer &peer) {
     if (!peer.isListening())
         return false;
-    form->Winsock1->setProtocol(Winsock::sckTCPProtocol);
-    form->Winsock1->setRemoteHost(peer.address());
-    form->Winsock1->setRemotePort(6112);
-    form->Winsock1->Connect();
-    return spinUntil([&] { return form->Winsock1->State() == Winsock::sckConnected; }, 10000);
+    Winsock *socket = control<Winsock>(form, "Winsock1");
+    socket->setProtocol(Winsock::sckTCPProtocol);
+    socket->setRemoteHost(peer.address());
+    socket->setRemotePort(6112);
+    return socket->Connect().ok() &&
+           spinUntil([&] { return socket->State() == Winsock::sckConnected; }, 10000);
 }
 
 // The flood of `total` bytes, cycling through `block`, once `go` is raised; the connection
@@ -133,14 +139,14 @@ int floodScenario(int mib, const QString &address) {
     }
     runEventLoopFor(100);
 
-    TranscriptView *transcript = form->Text2;
+    TranscriptView *transcript = control<TranscriptView>(form, "Text2");
     const qsizetype base = transcript->length();
     PaintCounter frames(transcript->viewport());
     std::vector<Mark> marks;
     int arrivals = 0;
     QEventLoop loop;
     // Runs after the window's own handler of each arrival, so it sees what that one appended.
-    QObject::connect(form->Winsock1, &Winsock::DataArrival, &loop, [&] {
+    QObject::connect(control<Winsock>(form, "Winsock1"), &Winsock::DataArrival, &loop, [&] {
         ++arrivals;
         const qint64 got = transcript->length() - base;
         const std::size_t next = marks.size();
@@ -244,8 +250,8 @@ int referenceReaderScenario(int mib, const QString &address, ReaderLayer layer) 
         QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
         socket.setRemoteHost(address);
         socket.setRemotePort(6112);
-        socket.Connect();
-        if (spinUntil([&] { return socket.State() == Winsock::sckConnected; }, 10000)) {
+        if (socket.Connect().ok() &&
+            spinUntil([&] { return socket.State() == Winsock::sckConnected; }, 10000)) {
             start = nowNs();
             go.raiseTo(1);
             loop.exec();
@@ -311,11 +317,11 @@ int megabyteLineScenario(const QString &address) {
     }
     runEventLoopFor(100);
 
-    TranscriptView *transcript = form->Text2;
+    TranscriptView *transcript = control<TranscriptView>(form, "Text2");
     const qsizetype base = transcript->length();
     int arrivals = 0;
     QEventLoop loop;
-    QObject::connect(form->Winsock1, &Winsock::DataArrival, &loop, [&] {
+    QObject::connect(control<Winsock>(form, "Winsock1"), &Winsock::DataArrival, &loop, [&] {
         ++arrivals;
         const qint64 got = transcript->length() - base;
         shown.raiseTo(got);
@@ -376,12 +382,13 @@ int sendLatencyScenario(int lines, const QString &address) {
 
     QByteArray expected;
     std::vector<std::int64_t> pressed(std::size_t(count), 0);
+    QLineEdit *input = control<QLineEdit>(form, "Text1");
     for (int i = 0; i < count; ++i) {
         const QString text = QStringLiteral("hello from the benchmark, line %1").arg(i);
         expected += text.toLatin1() + "\r\n";
-        form->Text1->setText(text);
+        input->setText(text);
         pressed[std::size_t(i)] = nowNs();
-        QTest::keyClick(form->Text1, Qt::Key_Return);
+        QTest::keyClick(input, Qt::Key_Return);
         if (!spinUntil([&] { return linesIn.value() > i; }, 10000))
             break;
     }
@@ -419,8 +426,8 @@ int idleScenario(int seconds) {
             sum += counter->count();
         return sum;
     };
-    PaintCounter timePaints(form->Label1);
-    PaintCounter datePaints(form->Label2);
+    PaintCounter timePaints(control<QLabel>(form, "Label1"));
+    PaintCounter datePaints(control<QLabel>(form, "Label2"));
 
     // The platform's own cost of a 1 ms timer: the same wake-ups with nothing done on each.
     QTimer bare;
@@ -445,9 +452,9 @@ int idleScenario(int seconds) {
             const bool clock = &phase == &phases[0];
             const bool bareTimer = &phase == &phases[2];
             if (clock)
-                form->Timer1->start();
+                control<QTimer>(form, "Timer1")->start();
             else
-                form->Timer1->stop();
+                control<QTimer>(form, "Timer1")->stop();
             if (bareTimer)
                 bare.start();
             else
@@ -487,7 +494,7 @@ int idleScenario(int seconds) {
 
     // The tick's own work, without the wake-up: the handler called back to back for two
     // seconds, new seconds (and their label updates) included as they come.
-    form->Timer1->stop();
+    control<QTimer>(form, "Timer1")->stop();
     std::int64_t calls = 0;
     const std::int64_t cpu0 = threadCpuNs();
     const std::int64_t until = nowNs() + 2000000000;

@@ -3,7 +3,6 @@
 #include "addresses.h"
 #include "hyperlink.h"
 #include "ui/accessibility.h"
-#include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
 #include "version.h"
@@ -68,7 +67,7 @@ Form2::Form2(QWidget *parent)
     Command1->setAutoDefault(true);
     Command1->setFont(verdanaFont());
     Command1->setGeometry(twipsRect(2280, 1920, 975, 375));
-    onEvent(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, &Form2::Command1_Click);
 
     // The labels and the frame take no focus: Tab goes from "Close" to the link and back.
     setTabOrder(Command1, csHyperlink1);

@@ -2,7 +2,6 @@
 
 #include "lookupcontrols.h"
 #include "ui/accessibility.h"
-#include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
 
@@ -83,7 +82,7 @@ frmChatCom::frmChatCom(QWidget *parent)
     Command1 = createAnswerButton(this, twipsRect(3840, 120, 855, 315));
     setComboAccessibleName(Combo1, tr("Command"));
     describeLabel(Label1, tr("Description"));
-    onEvent(Command1, &QPushButton::clicked, this, &frmChatCom::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmChatCom::Command1_Click);
 
     setTabOrder(Combo1, Command1);
     Combo1->setFocus();

@@ -3,9 +3,7 @@
 #include "addresses.h"
 #include "lookupcontrols.h"
 #include "ui/accessibility.h"
-#include "ui/handler.h"
 #include "ui/look.h"
-#include "ui/main/form1.h"
 #include "ui/singlewindow.h"
 
 #include <QComboBox>
@@ -48,21 +46,9 @@ const QList<LookupEntry> &questions() {
     return table;
 }
 
-// Centres the window on the main window while there is one, otherwise on the screen.
-void centreOnOwner(QWidget *window) {
-    const Form1 *owner = Form1::instance();
-    if (!owner) {
-        centreOnScreen(window);
-        return;
-    }
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(owner->frameGeometry().center());
-    window->move(frame.topLeft());
-}
-
 } // namespace
 
-frmHow::frmHow(QWidget *parent)
+frmHow::frmHow(const QWidget *owner, QWidget *parent)
     : QWidget(parent) {
     setObjectName(QStringLiteral("frmHow"));
     setWindowTitle(QStringLiteral("How do I...."));
@@ -75,11 +61,11 @@ frmHow::frmHow(QWidget *parent)
     Command1 = createAnswerButton(this, twipsRect(3720, 120, 975, 315));
     setComboAccessibleName(Combo1, tr("Question"));
     describeLabel(Label1, tr("Answer"));
-    onEvent(Command1, &QPushButton::clicked, this, &frmHow::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmHow::Command1_Click);
 
     setTabOrder(Combo1, Command1);
     Combo1->setFocus();
-    centreOnOwner(this);
+    centreOn(this, owner);
 
     Form_Load();
 }

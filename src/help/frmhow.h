@@ -12,7 +12,8 @@ class frmHow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmHow(QWidget *parent = nullptr);
+    // Opens centred on `owner`, the main window, or on the screen without one.
+    explicit frmHow(const QWidget *owner, QWidget *parent = nullptr);
 
     void Form_Load();
     void Command1_Click();

@@ -1,10 +1,9 @@
 #include "frmsystem.h"
 
 #include "ui/accessibility.h"
-#include "ui/connect/toolwindow.h"
-#include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
+#include "ui/toolwindow.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -43,7 +42,7 @@ frmSystem::frmSystem(QWidget *parent)
     // Enter, like Space, presses the focused button.
     Command1->setAutoDefault(true);
     Command1->setGeometry(twipsRect(1320, 1680, 1095, 375));
-    onEvent(Command1, &QPushButton::clicked, this, &frmSystem::Command1_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmSystem::Command1_Click);
 
     Command1->setFocus();
     centreOnScreen(this);

@@ -1,7 +1,7 @@
 #include "lookupcontrols.h"
 
-#include "ui/connect/toolwindow.h"
 #include "ui/look.h"
+#include "ui/toolwindow.h"
 
 #include <QComboBox>
 #include <QLabel>

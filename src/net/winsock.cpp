@@ -1,16 +1,8 @@
 #include "winsock.h"
 
-#include "socketerror.h"
-
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QTcpSocket>
-
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace {
 
@@ -43,26 +35,26 @@ Winsock::Winsock(QObject *parent)
 Winsock::~Winsock() {
     m_socket->disconnect(this);
     m_socket->abort();
-    stopWatching();
 }
 
-void Winsock::Connect() {
+SocketResult Winsock::Connect() {
     if (m_state != sckClosed)
-        throw SocketError(SocketError::NotClosed, notClosedMessage());
+        return {SocketResult::Connect, SocketResult::NotClosed, m_state};
     m_decoder.reset();
     m_tail.clear();
     m_tailPos = 0;
     m_connectTimer.start();
     m_socket->connectToHost(m_remoteHost, quint16(m_remotePort));
+    return SocketResult::done(SocketResult::Connect, m_state);
 }
 
-void Winsock::SendData(const QString &data) {
+SocketResult Winsock::SendData(const QString &data) {
     if (m_state != sckConnected)
-        throw SocketError(SocketError::NotConnected, notConnectedMessage());
+        return {SocketResult::Send, SocketResult::NotConnected, m_state};
     const QByteArray bytes = ansiEncode(data);
     if (m_socket->write(bytes) != bytes.size())
-        throw SocketError(SocketError::NotConnected,
-                          tr("Not sent: %1.").arg(m_socket->errorString()));
+        return {SocketResult::Send, SocketResult::WriteFailed, m_state, m_socket->errorString()};
+    return SocketResult::done(SocketResult::Send, m_state);
 }
 
 void Winsock::GetData(QString &data) {
@@ -95,7 +87,7 @@ void Winsock::Close() {
     if (m_socket->state() == QAbstractSocket::ConnectedState)
         m_socket->flush();
     m_socket->abort();
-    stopWatching();
+    m_resetProbe.stop();
     m_closing = false;
     m_tail.clear();
     m_tailPos = 0;
@@ -156,7 +148,7 @@ void Winsock::onSocketStateChanged() {
         break;
     case QAbstractSocket::ConnectedState:
         m_connectTimer.stop();
-        watchConnection();
+        m_resetProbe.watch(m_socket->socketDescriptor());
         setState(sckConnected);
         break;
     case QAbstractSocket::ClosingState:
@@ -178,7 +170,7 @@ void Winsock::onDisconnected() {
     keepTail();
     m_connectTimer.stop();
     peerEnded();
-    stopWatching();
+    m_resetProbe.stop();
     scheduleArrival();
 }
 
@@ -186,8 +178,8 @@ void Winsock::onDisconnected() {
 void Winsock::peerEnded() {
     if (m_state == sckError)
         return;
-    if (endedByReset())
-        fail(ConnectionReset, tr("reset by the gateway"));
+    if (m_resetProbe.endedByReset())
+        fail(ConnectionReset, QString());
     else
         setState(sckClosing);
 }
@@ -220,13 +212,13 @@ void Winsock::onConnectTimeout() {
     m_closing = true;
     m_socket->abort();
     m_closing = false;
-    fail(TimedOut, tr("No answer within %1 seconds").arg(m_connectTimer.interval() / 1000.0));
+    fail(TimedOut, QString());
 }
 
 void Winsock::fail(Failure failure, const QString &detail) {
     m_connectTimer.stop();
     keepTail();
-    stopWatching();
+    m_resetProbe.stop();
     setState(sckError);
     Q_EMIT failed(failure, detail);
     scheduleArrival();
@@ -257,54 +249,4 @@ void Winsock::announceArrival() {
 void Winsock::scheduleArrival() {
     if (bytesAvailable() > 0 || (connectionOver() && m_decoder.hasPending()))
         m_arrivalTimer.start();
-}
-
-QString Winsock::notClosedMessage() const {
-    switch (m_state) {
-    case sckConnected:
-        return tr("Already connected. Choose Disconnect before connecting again.");
-    case sckClosing:
-        return tr("The gateway closed the connection. Choose Disconnect before connecting again.");
-    case sckError:
-        return tr("The last connection failed. Choose Disconnect before connecting again.");
-    default:
-        return tr("Already connecting. Choose Disconnect before connecting again.");
-    }
-}
-
-QString Winsock::notConnectedMessage() const {
-    switch (m_state) {
-    case sckClosed:
-        return tr("Not sent: no connection is open.");
-    case sckClosing:
-        return tr("Not sent: the gateway closed the connection.");
-    case sckError:
-        return tr("Not sent: the connection failed.");
-    default:
-        return tr("Not sent: still connecting.");
-    }
-}
-
-void Winsock::watchConnection() {
-    stopWatching();
-    const qintptr fd = m_socket->socketDescriptor();
-    if (fd >= 0)
-        m_watchFd = ::fcntl(int(fd), F_DUPFD_CLOEXEC, 0);
-}
-
-bool Winsock::endedByReset() const {
-    // After the gateway's FIN the connection waits in CLOSE_WAIT for our close; a reset
-    // ends it at once.
-    tcp_info info = {};
-    socklen_t size = sizeof info;
-    return m_watchFd >= 0 && ::getsockopt(m_watchFd, IPPROTO_TCP, TCP_INFO, &info, &size) == 0 &&
-           info.tcpi_state == TCP_CLOSE;
-}
-
-void Winsock::stopWatching() {
-    // The connection is closed for good once its last descriptor is.
-    if (m_watchFd >= 0) {
-        ::close(m_watchFd);
-        m_watchFd = -1;
-    }
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "ansicodec.h"
+#include "resetprobe.h"
+#include "socketresult.h"
 
 #include <QObject>
 #include <QString>
@@ -18,8 +20,8 @@ class QTcpSocket;
 //   6 connecting, 7 connected, 8 peer is closing the connection, 9 error.
 //
 // After the gateway closes the connection the state stays 8, and after a failed connect or a
-// reset of the connection it stays 9, until Close. Connect throws SocketError unless the
-// state is 0, SendData unless it is 7. Close never fails.
+// reset of the connection it stays 9, until Close. Connect is refused unless the state is 0,
+// SendData unless it is 7; both say so in their result. Close never fails.
 //
 // Besides DataArrival it reports the connection's progress (stateChanged, failed) so that
 // the window can tell the user what happens; those reports change nothing here.
@@ -67,9 +69,9 @@ public:
     void setRemotePort(qint32 port) { m_remotePort = port; }
 
     // Starts connecting to RemoteHost:RemotePort and returns at once.
-    void Connect();
+    SocketResult Connect();
     // Queues the text's bytes for sending, in call order.
-    void SendData(const QString &data);
+    SocketResult SendData(const QString &data);
     // Hands over the bytes received and not yet taken (at most kMaxPiece of them), as text.
     void GetData(QString &data);
     // Closes the connection, whatever the state.
@@ -90,9 +92,14 @@ public:
     // 127.0.0.1 when there is none.
     static QString firstLocalIPv4();
 
+    // Whether a reset by the gateway is told from an ordered close on this system (state 9
+    // with ConnectionReset rather than state 8).
+    static bool tellsResetFromClose() { return ResetProbe::available(); }
+
 Q_SIGNALS:
     void DataArrival(qint64 bytesTotal);
     void stateChanged(int state);
+    // `detail` is the system's own words for the failure, empty where it has none.
     void failed(Winsock::Failure failure, const QString &detail);
 
 private:
@@ -108,11 +115,6 @@ private:
     void fail(Failure failure, const QString &detail);
     void peerEnded();
     bool connectionOver() const;
-    QString notClosedMessage() const;
-    QString notConnectedMessage() const;
-    void watchConnection();
-    bool endedByReset() const;
-    void stopWatching();
 
     QTcpSocket *m_socket = nullptr;
     QTimer m_connectTimer;
@@ -128,9 +130,8 @@ private:
     QString m_remoteHost = QStringLiteral("63.240.202.120");
     qint32 m_remotePort = 6112;
     int m_state = sckClosed;
-    // A second descriptor of the open connection, kept only to tell afterwards whether the
-    // gateway ended it in order or reset it: Qt reports a reset as an ordinary close.
-    int m_watchFd = -1;
+    // Tells, once the gateway has ended the connection, whether it reset it.
+    ResetProbe m_resetProbe;
     bool m_announcing = false;
     bool m_took = false;
     bool m_closing = false;

@@ -37,6 +37,16 @@ void centreOnScreen(QWidget *window) {
     window->move(frame.topLeft());
 }
 
+void centreOn(QWidget *window, const QWidget *owner) {
+    if (!owner) {
+        centreOnScreen(window);
+        return;
+    }
+    QRect frame = window->frameGeometry();
+    frame.moveCenter(owner->frameGeometry().center());
+    window->move(frame.topLeft());
+}
+
 void endProgramWithLastWindow(QWidget *window) {
     // Looked at once the window is fully gone and the event loop has turned.
     QObject::connect(window, &QObject::destroyed, qApp,

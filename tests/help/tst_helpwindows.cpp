@@ -249,6 +249,7 @@ private Q_SLOTS:
         m_form->setAttribute(Qt::WA_DeleteOnClose); // as the program sets up its main window
         endProgramWithLastWindow(m_form);
         m_form->show();
+        const QPointer<Form1> form = m_form;
         QPointer<QWidget> helper = menu.isEmpty() ? nullptr : choose(menu);
         QObject steps;
         bool helperClosed = false, quitEarly = false, timedOut = false;
@@ -267,7 +268,7 @@ private Q_SLOTS:
         QCoreApplication::exec();
         QVERIFY(!timedOut);
         QVERIFY(!quitEarly);
-        QVERIFY(!Form1::instance());
+        QVERIFY(!form);
     }
 };
 

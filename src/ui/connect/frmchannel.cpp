@@ -1,18 +1,18 @@
 #include "frmchannel.h"
 
-#include "mainsocket.h"
 #include "net/lineend.h"
 #include "net/winsock.h"
-#include "toolwindow.h"
 #include "ui/accessibility.h"
-#include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/msgbox.h"
 #include "ui/singlewindow.h"
+#include "ui/toolwindow.h"
 
 #include <QGroupBox>
 #include <QListWidget>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -37,8 +37,9 @@ constexpr Channel kChannels[] = {
 
 } // namespace
 
-frmChannel::frmChannel(QWidget *parent)
-    : QWidget(parent) {
+frmChannel::frmChannel(GatewayLink link, QWidget *parent)
+    : QWidget(parent)
+    , m_link(std::move(link)) {
     setObjectName(QStringLiteral("frmChannel"));
     setWindowTitle(QStringLiteral("Join Channel..."));
     announceAsWindow(this);
@@ -63,8 +64,8 @@ frmChannel::frmChannel(QWidget *parent)
     Command1 = addButton("Command1", QStringLiteral("Join"), twipsRect(240, 3360, 975, 375));
     cmdCancel = addButton("cmdCancel", QStringLiteral("Cancel"), twipsRect(1320, 3360, 975, 375));
 
-    onEvent(Command1, &QPushButton::clicked, this, &frmChannel::Command1_Click);
-    onEvent(cmdCancel, &QPushButton::clicked, this, &frmChannel::cmdCancel_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmChannel::Command1_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmChannel::cmdCancel_Click);
 
     setTabOrder(cmdCancel, Command1);
     setTabOrder(Command1, List1);
@@ -91,12 +92,12 @@ void frmChannel::Form_Load() {
 }
 
 void frmChannel::Command1_Click() {
-    if (socketState() == Winsock::sckClosed)
+    if (m_link.state() == Winsock::sckClosed)
         MsgBox(QStringLiteral("Connect First"), vbCancelTryAgainContinue, QStringLiteral("Connect"),
                this);
     for (const Channel &channel : kChannels) {
-        if (List1Text() == channel.entry)
-            sendToGateway(channel.line + kLineEnd);
+        if (List1Text() == channel.entry && !m_link.send(channel.line + kLineEnd))
+            return;
     }
     close();
 }

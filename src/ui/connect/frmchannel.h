@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gatewaylink.h"
+
 #include <QWidget>
 
 class QGroupBox;
@@ -12,7 +14,8 @@ class frmChannel : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmChannel(QWidget *parent = nullptr);
+    // `link` is the main window's socket and where its refusals are reported.
+    explicit frmChannel(GatewayLink link, QWidget *parent = nullptr);
 
     // Handlers, named after their control and event.
     void Form_Load();
@@ -28,4 +31,6 @@ private:
     QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
     // The selected entry's text, or the empty text when no entry is selected.
     QString List1Text() const;
+
+    GatewayLink m_link;
 };

@@ -1,18 +1,19 @@
 #include "frmip.h"
 
-#include "mainsocket.h"
-#include "toolwindow.h"
 #include "ui/accessibility.h"
-#include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
+#include "ui/toolwindow.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-frmIP::frmIP(QWidget *parent)
-    : QWidget(parent) {
+#include <utility>
+
+frmIP::frmIP(GatewayLink link, QWidget *parent)
+    : QWidget(parent)
+    , m_link(std::move(link)) {
     setObjectName(QStringLiteral("frmIP"));
     setWindowTitle(QStringLiteral("Your IP"));
     announceAsWindow(this);
@@ -35,8 +36,8 @@ frmIP::frmIP(QWidget *parent)
     Command2 = addButton("Command2", QStringLiteral("Tell Me"), twipsRect(120, 480, 855, 375));
     Command1 = addButton("Command1", QStringLiteral("Close"), twipsRect(1200, 480, 855, 375));
 
-    onEvent(Command2, &QPushButton::clicked, this, &frmIP::Command2_Click);
-    onEvent(Command1, &QPushButton::clicked, this, &frmIP::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmIP::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmIP::Command1_Click);
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
@@ -55,7 +56,7 @@ QPushButton *frmIP::addButton(const char *name, const QString &caption, const QR
 }
 
 void frmIP::Command2_Click() {
-    Text1->setText(localIP());
+    Text1->setText(m_link.localIP());
 }
 
 void frmIP::Command1_Click() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gatewaylink.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -11,7 +13,8 @@ class frmIP : public QWidget {
     Q_OBJECT
 
 public:
-    explicit frmIP(QWidget *parent = nullptr);
+    // `link` is the main window's socket and where its refusals are reported.
+    explicit frmIP(GatewayLink link, QWidget *parent = nullptr);
 
     // Handlers, named after their control and event.
     void Command2_Click();
@@ -24,4 +27,6 @@ public:
 
 private:
     QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
+
+    GatewayLink m_link;
 };

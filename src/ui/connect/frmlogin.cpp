@@ -1,12 +1,10 @@
 #include "frmlogin.h"
 
-#include "mainsocket.h"
 #include "net/lineend.h"
-#include "toolwindow.h"
 #include "ui/accessibility.h"
-#include "ui/handler.h"
 #include "ui/look.h"
 #include "ui/singlewindow.h"
+#include "ui/toolwindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -14,6 +12,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 
@@ -36,8 +36,9 @@ QString logonRecord(const QString &name, const QString &password) {
 
 } // namespace
 
-frmLogin::frmLogin(QWidget *parent)
-    : QDialog(parent) {
+frmLogin::frmLogin(GatewayLink link, QWidget *parent)
+    : QDialog(parent)
+    , m_link(std::move(link)) {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Log In"));
     setToolWindowFrame(this, 3630, 1710);
@@ -69,9 +70,9 @@ frmLogin::frmLogin(QWidget *parent)
     Label3->setBuddy(Combo1);
     setComboAccessibleName(Combo1, Label3->text());
 
-    onEvent(cmdConnect, &QPushButton::clicked, this, &frmLogin::cmdConnect_Click);
-    onEvent(Command1, &QPushButton::clicked, this, &frmLogin::Command1_Click);
-    onEvent(Command2, &QPushButton::clicked, this, &frmLogin::Command2_Click);
+    connect(cmdConnect, &QPushButton::clicked, this, &frmLogin::cmdConnect_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmLogin::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmLogin::Command2_Click);
 
     setTabOrder(Text1, Text2);
     setTabOrder(Text2, Command1);
@@ -145,11 +146,13 @@ void frmLogin::Form_Load() {
 }
 
 void frmLogin::cmdConnect_Click() {
-    connectToGateway(Combo1->currentText());
+    // Connecting is the handler's last step: a refusal has been reported, nothing follows.
+    static_cast<void>(m_link.connectTo(Combo1->currentText()));
 }
 
 void frmLogin::Command1_Click() {
-    sendToGateway(logonRecord(Text1->text(), Text2->text()));
+    if (!m_link.send(logonRecord(Text1->text(), Text2->text())))
+        return;
     close();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gatewaylink.h"
+
 #include <QDialog>
 
 class QComboBox;
@@ -15,7 +17,8 @@ class frmLogin : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmLogin(QWidget *parent = nullptr);
+    // `link` is the main window's socket and where its refusals are reported.
+    explicit frmLogin(GatewayLink link, QWidget *parent = nullptr);
 
     // Handlers, named after their control and event.
     void Form_Load();
@@ -42,4 +45,6 @@ private:
     QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
     void createPasswordBox();
     void createServerBox();
+
+    GatewayLink m_link;
 };

@@ -12,7 +12,6 @@
 #include "ui/connect/frmchannel.h"
 #include "ui/connect/frmip.h"
 #include "ui/connect/frmlogin.h"
-#include "ui/handler.h"
 #include "ui/look.h"
 #include "version.h"
 
@@ -25,6 +24,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
@@ -33,13 +33,57 @@
 
 namespace {
 
-QPointer<Form1> s_instance;
-
 const QString kWelcome =
     QStringLiteral("\t                 \tWELCOME TO BRACKMOOR CHAT v" BRACKMOOR_VERSION "\r\n");
 const QString kTerminated = QStringLiteral("[ YOUR CONNECTION HAS BEEN TERMINATED ]");
 const char *const kDisconnectFirst =
     QT_TRANSLATE_NOOP("Form1", "Choose Disconnect before connecting again.");
+
+// A refused socket call in words: what was not done, and why.
+QString refusalText(const SocketResult &result) {
+    const auto tr = [](const char *text) { return QCoreApplication::translate("Form1", text); };
+    switch (result.outcome()) {
+    case SocketResult::NotClosed:
+        switch (result.state()) {
+        case Winsock::sckConnected:
+            return tr("Already connected.") + u' ' + tr(kDisconnectFirst);
+        case Winsock::sckClosing:
+            return tr("The gateway closed the connection.") + u' ' + tr(kDisconnectFirst);
+        case Winsock::sckError:
+            return tr("The last connection failed.") + u' ' + tr(kDisconnectFirst);
+        default:
+            return tr("Already connecting.") + u' ' + tr(kDisconnectFirst);
+        }
+    case SocketResult::NotConnected:
+        switch (result.state()) {
+        case Winsock::sckClosed:
+            return tr("Not sent: no connection is open.");
+        case Winsock::sckClosing:
+            return tr("Not sent: the gateway closed the connection.");
+        case Winsock::sckError:
+            return tr("Not sent: the connection failed.");
+        default:
+            return tr("Not sent: still connecting.");
+        }
+    case SocketResult::WriteFailed:
+        return tr("Not sent: %1.").arg(result.detail());
+    case SocketResult::NoSocket:
+        return result.call() == SocketResult::Connect
+                   ? tr("Not connected: the main window is closed, and its connection with it.")
+                   : tr("Not sent: the main window is closed, and its connection with it.");
+    case SocketResult::Done:
+        break;
+    }
+    return QString();
+}
+
+// Without the main window there is no status line; a message box tells it instead.
+void showRefusalBox(const SocketResult &result) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Brackmoor Chat"), refusalText(result),
+                    QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
 
 QString hostAndPort(const Winsock *socket) {
     return socket->RemoteHost() + u':' + QString::number(socket->RemotePort());
@@ -67,7 +111,6 @@ QString longTimeFormat(const QLocale &locale) {
 
 Form1::Form1(QWidget *parent)
     : QMainWindow(parent) {
-    s_instance = this;
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Brackmoor Chat v" BRACKMOOR_VERSION));
     setWindowColour(this, QColor(192, 192, 192));
@@ -77,7 +120,7 @@ Form1::Form1(QWidget *parent)
 
     Winsock1 = new Winsock(this);
     Winsock1->setObjectName(QStringLiteral("Winsock1"));
-    onEvent(Winsock1, &Winsock::DataArrival, this, &Form1::Winsock1_DataArrival);
+    connect(Winsock1, &Winsock::DataArrival, this, &Form1::Winsock1_DataArrival);
     connect(Winsock1, &Winsock::stateChanged, this, &Form1::showConnectionState);
     connect(Winsock1, &Winsock::failed, this, &Form1::showConnectionFailure);
 
@@ -88,10 +131,6 @@ Form1::Form1(QWidget *parent)
 }
 
 Form1::~Form1() = default;
-
-Form1 *Form1::instance() {
-    return s_instance;
-}
 
 void Form1::createControls() {
     auto *client = new QWidget(this);
@@ -149,14 +188,14 @@ void Form1::createControls() {
     // Enter or Space on the focused button presses it. A main window has no default button,
     // so Enter in the input line still reaches only the input line.
     cmdSend->setAutoDefault(true);
-    onEvent(cmdSend, &QPushButton::clicked, this, &Form1::cmdSend_Click);
+    connect(cmdSend, &QPushButton::clicked, this, &Form1::cmdSend_Click);
 
     setTabOrder(Text1, cmdSend);
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1);
-    onEvent(Timer1, &QTimer::timeout, this, &Form1::timer1_timer);
+    connect(Timer1, &QTimer::timeout, this, &Form1::timer1_timer);
     Timer1->start();
 
     m_statusLine = new QLabel(tr("Not connected"));
@@ -177,7 +216,7 @@ QAction *Form1::addMenuItem(QMenu *menu, const char *name, const QString &captio
                             void (Form1::*handler)()) {
     QAction *action = menu->addAction(caption);
     action->setObjectName(QString::fromLatin1(name));
-    onEvent(action, &QAction::triggered, this, handler);
+    connect(action, &QAction::triggered, this, handler);
     return action;
 }
 
@@ -245,7 +284,10 @@ void Form1::Form_Load() {
 
 void Form1::cmdSend_Click() {
     const QString line = Text1->text() + kLineEnd;
-    Winsock1->SendData(line);
+    if (const SocketResult sent = Winsock1->SendData(line); !sent.ok()) {
+        reportRefusal(sent);
+        return;
+    }
     Text2->replaceSelection(line);
     Text1->setText(QString());
 }
@@ -262,7 +304,7 @@ bool Form1::eventFilter(QObject *watched, QEvent *event) {
         if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
             KeyAscii = 13;
         if (KeyAscii != 0)
-            runHandler([&] { Text1_KeyPress(KeyAscii); });
+            Text1_KeyPress(KeyAscii);
     }
     return QMainWindow::eventFilter(watched, event);
 }
@@ -365,16 +407,16 @@ void Form1::mnuDesignate_Click() {
 }
 
 void Form1::mnuLogIn_Click() {
-    m_frmLogin.open();
+    m_frmLogin.open(gatewayLink());
 }
 void Form1::mnuChannels_Click() {
-    m_frmChannel.open();
+    m_frmChannel.open(gatewayLink());
 }
 void Form1::mnuIP_Click() {
-    m_frmIP.open();
+    m_frmIP.open(gatewayLink());
 }
 void Form1::mnuHow_Click() {
-    m_frmHow.open();
+    m_frmHow.open(this);
 }
 void Form1::mnuChat_Click() {
     m_frmChatCom.open();
@@ -424,12 +466,19 @@ void Form1::mnuContact_Click() {
     showNotice(Notice::ContactUs, this);
 }
 
-void Form1::reportFailure(const QString &message) {
-    setStatus(message);
+GatewayLink Form1::gatewayLink() {
+    // The windows outlive the main window when the user closes it first; their refusals then
+    // go to a message box.
+    return GatewayLink(Winsock1, [form = QPointer<Form1>(this)](const SocketResult &result) {
+        if (form)
+            form->reportRefusal(result);
+        else
+            showRefusalBox(result);
+    });
 }
 
-QString Form1::statusText() const {
-    return m_statusLine->text();
+void Form1::reportRefusal(const SocketResult &result) {
+    setStatus(refusalText(result));
 }
 
 void Form1::setStatus(const QString &text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/winsock.h"
+#include "ui/connect/gatewaylink.h"
 #include "ui/singlewindow.h"
 
 #include <QMainWindow>
@@ -31,18 +32,6 @@ class Form1 : public QMainWindow {
 public:
     explicit Form1(QWidget *parent = nullptr);
     ~Form1() override;
-
-    // The program's one main window, or nullptr once it has been closed.
-    static Form1 *instance();
-
-    // What the other windows use, through the one instance.
-    Winsock *Winsock1 = nullptr;
-    TranscriptView *Text2 = nullptr; // the transcript
-    QLineEdit *Text1 = nullptr;      // the input line
-
-    // Shows a failure of a socket call in the status line.
-    void reportFailure(const QString &message);
-    QString statusText() const;
 
     // Handlers, named after their control and event.
     void Form_Load();
@@ -94,13 +83,6 @@ public:
     Form2 *aboutWindow() const;
     frmSystem *systemWindow() const;
 
-    QGroupBox *Frame1 = nullptr;
-    QLabel *Label1 = nullptr; // the time
-    QLabel *Label2 = nullptr; // the date
-    QLabel *Image1 = nullptr; // the banner
-    QPushButton *cmdSend = nullptr;
-    QTimer *Timer1 = nullptr;
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -109,10 +91,24 @@ private:
     void createMenus();
     QAction *addMenuItem(QMenu *menu, const char *name, const QString &caption,
                          void (Form1::*handler)());
+    // What a window that uses the socket is handed when it is opened.
+    GatewayLink gatewayLink();
+    // Tells the user, in the status line, that the socket refused a call.
+    void reportRefusal(const SocketResult &result);
     void showConnectionState(int state);
     void showConnectionFailure(Winsock::Failure failure, const QString &detail);
     void setStatus(const QString &text);
 
+    // The controls, reached from outside by their object names only.
+    Winsock *Winsock1 = nullptr;
+    QGroupBox *Frame1 = nullptr;
+    QLabel *Label1 = nullptr;        // the time
+    QLabel *Label2 = nullptr;        // the date
+    QLabel *Image1 = nullptr;        // the banner
+    TranscriptView *Text2 = nullptr; // the transcript
+    QLineEdit *Text1 = nullptr;      // the input line
+    QPushButton *cmdSend = nullptr;
+    QTimer *Timer1 = nullptr;
     QLabel *m_statusLine = nullptr;
     // The clock's shown second and day, so that a tick that changes neither costs nothing.
     qint64 m_shownSecond = -1;

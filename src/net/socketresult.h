@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+
+#include <utility>
+
+// The outcome of a socket call that the socket may refuse at the moment it is made. It tells
+// which call it was, what happened and the socket's state at the time; the window that made
+// the call puts that into words for the user. The type is [[nodiscard]], so a call whose
+// outcome is dropped draws a compiler warning (an error in CI).
+class [[nodiscard]] SocketResult {
+public:
+    enum Call { Connect, Send };
+
+    enum Outcome {
+        Done,
+        NotClosed,    // Connect while connecting, connected or not yet closed after an end
+        NotConnected, // SendData while no connection is open
+        WriteFailed,  // SendData on a connection that would not take the bytes
+        NoSocket,     // the socket's owner, and with it the socket, is gone
+    };
+
+    SocketResult(Call call, Outcome outcome, int state, QString detail = {})
+        : m_call(call)
+        , m_outcome(outcome)
+        , m_state(state)
+        , m_detail(std::move(detail)) {}
+
+    static SocketResult done(Call call, int state) { return {call, Done, state}; }
+
+    bool ok() const { return m_outcome == Done; }
+    Call call() const { return m_call; }
+    Outcome outcome() const { return m_outcome; }
+    // The socket's state, in its 0..9 numbering, when the call was made.
+    int state() const { return m_state; }
+    // For WriteFailed, the system's own words for why.
+    QString detail() const { return m_detail; }
+
+private:
+    Call m_call;
+    Outcome m_outcome;
+    int m_state;
+    QString m_detail;
+};

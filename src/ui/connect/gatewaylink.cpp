@@ -1,0 +1,48 @@
+#include "gatewaylink.h"
+
+#include "net/winsock.h"
+
+#include <utility>
+
+namespace {
+
+// The gateways' port, held as text as the program always has, and turned into a number when
+// it is set.
+const QString kGatewayPort = QStringLiteral("6112");
+
+} // namespace
+
+GatewayLink::GatewayLink(Winsock *socket, Reporter report)
+    : m_socket(socket)
+    , m_report(std::move(report)) {}
+
+int GatewayLink::state() const {
+    return m_socket ? m_socket->State() : Winsock::sckClosed;
+}
+
+bool GatewayLink::connectTo(const QString &host) {
+    if (!m_socket)
+        return reportUnlessDone({SocketResult::Connect, SocketResult::NoSocket, state()});
+    m_socket->setProtocol(Winsock::sckTCPProtocol);
+    m_socket->setRemoteHost(host);
+    m_socket->setRemotePort(kGatewayPort.toInt());
+    return reportUnlessDone(m_socket->Connect());
+}
+
+bool GatewayLink::send(const QString &data) {
+    if (!m_socket)
+        return reportUnlessDone({SocketResult::Send, SocketResult::NoSocket, state()});
+    return reportUnlessDone(m_socket->SendData(data));
+}
+
+QString GatewayLink::localIP() const {
+    return m_socket ? m_socket->LocalIP() : Winsock::firstLocalIPv4();
+}
+
+bool GatewayLink::reportUnlessDone(const SocketResult &result) const {
+    if (result.ok())
+        return true;
+    if (m_report)
+        m_report(result);
+    return false;
+}
