@@ -1,3 +1,4 @@
+#include "common/boxwatcher.h"
 #include "common/bytes.h"
 #include "common/fakegateway.h"
 #include "common/testaddresses.h"
@@ -17,10 +18,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -29,36 +28,6 @@ using TestAddresses::address;
 using TestAddresses::kConnectWindows;
 
 namespace {
-
-// Answers each message box that comes up with the button captioned `answer`, and records it
-// as "title|text|buttons left to right|icon".
-class BoxWatcher : public QObject {
-public:
-    explicit BoxWatcher(const QString &answer)
-        : m_answer(answer) {
-        connect(&m_timer, &QTimer::timeout, this, &BoxWatcher::look);
-        m_timer.start(10);
-    }
-    QStringList boxes;
-
-private:
-    void look() {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        QMap<int, QAbstractButton *> buttons; // by position, left to right
-        for (QAbstractButton *button : box->buttons())
-            buttons.insert(button->mapToGlobal(QPoint()).x(), button);
-        QStringList captions;
-        for (QAbstractButton *button : buttons)
-            captions.append(button->text().remove(u'&'));
-        boxes.append(box->windowTitle() + u'|' + box->text() + u'|' + captions.join(u',') + u'|' +
-                     QString::number(box->icon()));
-        buttons.values().value(captions.indexOf(m_answer), buttons.first())->click();
-    }
-    QString m_answer;
-    QTimer m_timer;
-};
 
 // Types key by key, characters outside ASCII included.
 void typeText(QWidget *widget, const QString &text) {
