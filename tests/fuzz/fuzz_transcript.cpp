@@ -1,16 +1,12 @@
-// The transcript's text interface against a plain string model: random sequences of
-// append, caret and selection moves, replacing the selection, set text and select all. After
-// every step the text, the selection and the document's line index must match the model;
-// now and then the view lays out and draws, and the row on screen must hold the caret.
-//
-// Input: a stream of operations, each an operation byte followed by its arguments.
+// The transcript's text interface against a plain string model: appends, caret and selection
+// moves, replacing the selection, set text and select all, each an operation byte and its
+// arguments. After every step text, selection and line index must match the model; now and
+// then the view lays out and draws, and the caret's row must hold the caret.
 
 #include "check.h"
 #include "ui/main/transcriptview.h"
 
 #include <QApplication>
-
-#include <cstdlib>
 
 namespace {
 
@@ -21,8 +17,7 @@ constexpr char16_t kAlphabet[] = {
     0x0000, 0x2028, 0x202E, 0xFEFF, u'x',  u'\r',  u'\n',  u'b',
 };
 
-// Up to 63 characters from the alphabet; the two top bits set repeat them 97 times, which
-// makes lines longer than a display piece.
+// Up to 63 characters; the two top bits set repeat them 97 times, past a display piece.
 QString makeText(ByteReader &in) {
     const unsigned head = in.byte();
     QString unit;
@@ -31,15 +26,13 @@ QString makeText(ByteReader &in) {
     return (head & 0xC0) == 0xC0 ? unit.repeated(97) : unit;
 }
 
-// Keeps the text small enough that checking it after every step stays fast.
-constexpr qsizetype kMaxText = 1 << 16;
+constexpr qsizetype kMaxText = 1 << 16; // keeps checking after every step fast
 
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv) {
     ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    // Lives for the whole run and is never destroyed: at exit Qt's own globals may already
-    // be gone, and destroying it then would crash.
+    // Never destroyed: at exit Qt's own globals may be gone already.
     static QApplication *const application = new QApplication(*argc, *argv);
     Q_UNUSED(application)
     return 0;

@@ -28,6 +28,7 @@ public:
             return line < other.line || (line == other.line && row < other.row);
         }
         bool operator==(const Row &other) const { return line == other.line && row == other.row; }
+        bool operator!=(const Row &other) const { return !(*this == other); }
     };
     // A line of the frame and where its first row stands.
     struct ShownLine {

@@ -32,6 +32,8 @@ int toInt(qsizetype value) {
 
 } // namespace
 
+using Row = TranscriptLayout::Row;
+
 TranscriptView::TranscriptView(QWidget *parent)
     : QAbstractScrollArea(parent)
     , m_layout(m_document) {
@@ -67,7 +69,7 @@ void TranscriptView::setText(const QString &text) {
     m_layout.invalidateFrom(0);
     m_document.setText(text);
     m_anchor = m_position = 0;
-    m_top = TranscriptLayout::Row();
+    m_top = Row();
     m_pinned = false;
     m_ensureCaret = false;
     markDirty(true);
@@ -203,7 +205,8 @@ void TranscriptView::scheduleFrame() {
         m_frameTimer.start(kFrameInterval, this);
 }
 
-// --- Layout and scrolling -----------------------------------------------------------------
+// --- Scrolling
+// ---------------------------------------------------------------------------------------------
 
 int TranscriptView::fullRows() const {
     return std::max(1, viewport()->height() / m_layout.rowHeight());
@@ -218,7 +221,7 @@ void TranscriptView::flush() {
     if (!m_dirty)
         return;
     m_dirty = false;
-    const TranscriptLayout::Row oldTop = m_top;
+    const Row oldTop = m_top;
     m_layout.setWidth(viewport()->width() - 2 * kMargin);
 
     m_pinnedTop = m_layout.advance(m_layout.lastRow(), -(fullRows() - 1));
@@ -233,7 +236,7 @@ void TranscriptView::flush() {
     } else {
         m_top = m_layout.advance(m_top, 0);
     }
-    if (!(m_top == oldTop)) {
+    if (m_top != oldTop) {
         m_repaintPending = true;
         scheduleFrame();
     }
@@ -246,8 +249,8 @@ void TranscriptView::reveal(qsizetype position) {
         m_pinned = true;
         return;
     }
-    const TranscriptLayout::Row row = m_layout.rowOf(position);
-    const TranscriptLayout::Row top = m_pinned ? m_pinnedTop : m_top;
+    const Row row = m_layout.rowOf(position);
+    const Row top = m_pinned ? m_pinnedTop : m_top;
     if (row < top) {
         m_top = row;
         m_pinned = false;
@@ -276,7 +279,7 @@ void TranscriptView::scrollContentsBy(int, int) {
         m_pinned = true;
     } else {
         m_pinned = false;
-        m_top = TranscriptLayout::Row{value, 0};
+        m_top = Row{value, 0};
     }
     markDirty(true);
 }
@@ -478,7 +481,7 @@ void TranscriptView::moveVertically(qsizetype rows, bool keepAnchor) {
         m_preferredX = caret.isEmpty() ? kMargin + m_layout.xOf(m_position) : caret.x();
     }
     const qreal x = m_preferredX;
-    const TranscriptLayout::Row to = m_layout.advance(m_layout.rowOf(m_position), rows);
+    const Row to = m_layout.advance(m_layout.rowOf(m_position), rows);
     setCaret(m_layout.positionInRow(to, x - kMargin), keepAnchor);
     m_preferredX = x;
 }
