@@ -29,6 +29,7 @@ class TestTranscriptView : public QObject {
     }
     void press(const QString &keys) {
         const QKeyCombination key = QKeySequence::fromString(keys)[0];
+        QVERIFY2(key.key() != Qt::Key(0), qPrintable(keys));
         QTest::keyClick(view.get(), key.key(), key.keyboardModifiers());
     }
 
@@ -45,12 +46,14 @@ private Q_SLOTS:
     // the selection alone, and an insertion between CR and LF leaves the caret after it.
     void textInterfaceCountsUnits() {
         view->setText(QStringLiteral("ab\r\nc"));
+        const int x = view->positionRect(5).x();
         view->setSelectionStart(-4);
         view->setSelectionLength(100);
         QCOMPARE(view->selectionLength(), 5);
         view->select(1, 4);
         QSignalSpy changed(view.get(), &TranscriptView::selectionChanged);
         view->appendText(u"d\r\n");
+        QVERIFY(view->positionRect(6).x() > x); // the line is laid out anew
         QCOMPARE(changed.count(), 0);
         QCOMPARE(view->selectedText(), QStringLiteral("b\r\n"));
         view->setSelectionStart(3);
@@ -135,6 +138,7 @@ private Q_SLOTS:
                 << (text.isNull() ? lines : text) << before << keys << after;
         };
         add("Shift+Right", {0, 1}, {2, 2});
+        add("Shift+End", {0, 1}, {3, 3});
         add("Right", {0, 2}, {2, 0}); // collapses a selection
         add("Right", {3, 3}, {5, 0}); // over CR LF
         add("Left", {5, 5}, {3, 0});
