@@ -17,7 +17,8 @@ class TranscriptDocument;
 // rectangles are in the frame's coordinates, x = 0 where the text starts.
 //
 // Only the lines asked about are laid out, and their layouts are kept until an edit, a new
-// font or a new width makes them stale, so the cost does not grow with the transcript.
+// font or a new width makes them stale (or, past a few hundred, until no frame uses them), so
+// the cost does not grow with the transcript.
 class TranscriptLayout {
 public:
     // A row on screen: a display line and one of the rows it wraps into.
@@ -43,7 +44,6 @@ public:
     void setFont(const QFont &font);
     const QFont &font() const { return m_font; }
     void setWidth(int width);
-    int width() const { return m_width; }
     int rowHeight() const { return m_rowHeight; }
 
     // Forgets the layouts from `line` on, after an edit of the document changed them.
