@@ -24,7 +24,6 @@ namespace {
 constexpr int kMargin = 2;         // pixels left and right of the text
 constexpr int kFrameInterval = 16; // at most about 60 repaints a second
 constexpr int kDragScrollInterval = 50;
-constexpr std::size_t kLayoutCacheLimit = 512;
 
 // Offsets of the accessibility interfaces are ints; a transcript beyond that is cut off there.
 int toInt(qsizetype value) {
@@ -33,8 +32,11 @@ int toInt(qsizetype value) {
 
 } // namespace
 
+using Row = TranscriptLayout::Row;
+
 TranscriptView::TranscriptView(QWidget *parent)
-    : QAbstractScrollArea(parent) {
+    : QAbstractScrollArea(parent)
+    , m_layout(m_document) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(transcriptAccessibleFactory);
         return true;
@@ -51,12 +53,7 @@ TranscriptView::TranscriptView(QWidget *parent)
     connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
             &TranscriptView::onScrollBarAction);
 
-    m_textOption.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    // Every line is laid out on its own with a fixed left-to-right base direction, so no
-    // character in one line can reorder another.
-    m_textOption.setTextDirection(Qt::LeftToRight);
-    m_textOption.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-    changeEvent(nullptr);
+    takeFont();
 }
 
 TranscriptView::~TranscriptView() = default;
@@ -69,10 +66,10 @@ void TranscriptView::setText(const QString &text) {
     flushAccessibility();
     const QString old = QAccessible::isActive() ? m_document.text() : QString();
     const qsizetype oldAnchor = m_anchor, oldPosition = m_position;
-    m_layouts.clear();
+    m_layout.invalidateFrom(0);
     m_document.setText(text);
     m_anchor = m_position = 0;
-    m_top = RowPos();
+    m_top = Row();
     m_pinned = false;
     m_ensureCaret = false;
     markDirty(true);
@@ -176,7 +173,7 @@ void TranscriptView::emitIfSelectionMoved(qsizetype oldAnchor, qsizetype oldPosi
     // Redraw only when the stretch whose look changed is on screen.
     const qsizetype from = std::min({oldAnchor, oldPosition, m_anchor, m_position});
     const qsizetype to = std::max({oldAnchor, oldPosition, m_anchor, m_position});
-    if (m_dirty || (to >= m_shownFrom && from <= m_shownTo))
+    if (m_dirty || (to >= m_layout.shownFrom() && from <= m_layout.shownTo()))
         m_repaintPending = true;
     m_pendingSelectionNotice = true;
     scheduleFrame();
@@ -184,10 +181,10 @@ void TranscriptView::emitIfSelectionMoved(qsizetype oldAnchor, qsizetype oldPosi
 }
 
 void TranscriptView::applyChange(const TranscriptDocument::Change &change) {
-    m_layouts.erase(m_layouts.lower_bound(change.firstChangedLine), m_layouts.end());
+    m_layout.invalidateFrom(change.firstChangedLine);
     // Text that lands below the last line on screen needs no repaint, only a new scroll range.
-    const bool onScreen = m_pinned || change.firstChangedLine <= m_shownLastLine ||
-                          m_shownBottom < viewport()->height();
+    const bool onScreen = m_pinned || change.firstChangedLine <= m_layout.shownLastLine() ||
+                          m_layout.shownBottom() < viewport()->height();
     if (m_top.line > change.firstChangedLine) {
         m_top.line =
             std::max(change.firstChangedLine, m_top.line + change.linesAfter - change.linesBefore);
@@ -208,110 +205,26 @@ void TranscriptView::scheduleFrame() {
         m_frameTimer.start(kFrameInterval, this);
 }
 
-// --- Layout and scrolling -----------------------------------------------------------------
-
-QTextLayout *TranscriptView::layoutFor(qsizetype line) {
-    auto it = m_layouts.find(line);
-    if (it == m_layouts.end()) {
-        auto layout =
-            std::make_unique<QTextLayout>(m_document.displayText(line), font(), viewport());
-        layout->setTextOption(m_textOption);
-        layout->setCacheEnabled(true);
-        layout->beginLayout();
-        for (int row = 0;; ++row) {
-            QTextLine textLine = layout->createLine();
-            if (!textLine.isValid())
-                break;
-            textLine.setLineWidth(std::max(1, m_textWidth));
-            textLine.setPosition(QPointF(0, qreal(row) * m_rowHeight));
-        }
-        layout->endLayout();
-        it = m_layouts.emplace(line, CachedLayout{std::move(layout), 0}).first;
-    }
-    it->second.used = m_generation;
-    return it->second.layout.get();
-}
-
-int TranscriptView::rowsOf(qsizetype line) {
-    return std::max(1, layoutFor(line)->lineCount());
-}
-
-TranscriptView::RowPos TranscriptView::advance(RowPos from, qsizetype rows) {
-    const qsizetype lastLine = m_document.lineCount() - 1;
-    from.line = std::clamp<qsizetype>(from.line, 0, lastLine);
-    from.row = std::clamp(from.row, 0, rowsOf(from.line) - 1);
-    while (rows > 0) {
-        const int below = rowsOf(from.line) - 1 - from.row;
-        if (rows <= below) {
-            from.row += int(rows);
-            return from;
-        }
-        if (from.line == lastLine) {
-            from.row += below;
-            return from;
-        }
-        rows -= below + 1;
-        ++from.line;
-        from.row = 0;
-    }
-    while (rows < 0) {
-        if (-rows <= from.row) {
-            from.row += int(rows);
-            return from;
-        }
-        if (from.line == 0) {
-            from.row = 0;
-            return from;
-        }
-        rows += from.row + 1;
-        --from.line;
-        from.row = rowsOf(from.line) - 1;
-    }
-    return from;
-}
-
-TranscriptView::RowPos TranscriptView::rowPosOf(qsizetype position) {
-    const qsizetype line = m_document.lineAt(position);
-    QTextLayout *layout = layoutFor(line);
-    const qsizetype index =
-        std::clamp<qsizetype>(position - m_document.lineStart(line), 0, layout->text().size());
-    const QTextLine textLine = layout->lineForTextPosition(int(index));
-    return RowPos{line, textLine.isValid() ? textLine.lineNumber() : 0};
-}
-
-qsizetype TranscriptView::positionInRow(RowPos row, qreal x) {
-    QTextLayout *layout = layoutFor(row.line);
-    const QTextLine textLine = layout->lineAt(std::clamp(row.row, 0, layout->lineCount() - 1));
-    const qsizetype index = textLine.isValid() ? textLine.xToCursor(x - kMargin) : 0;
-    return std::min(m_document.lineStart(row.line) + index, m_document.lineContentEnd(row.line));
-}
+// --- Scrolling
+// ---------------------------------------------------------------------------------------------
 
 int TranscriptView::fullRows() const {
-    return std::max(1, viewport()->height() / m_rowHeight);
+    return std::max(1, viewport()->height() / m_layout.rowHeight());
 }
 
-const TranscriptView::ShownLine *TranscriptView::shownLine(qsizetype line) const {
-    for (const ShownLine &shown : m_shown) {
-        if (shown.line == line)
-            return &shown;
-    }
-    return nullptr;
+void TranscriptView::takeFont() {
+    m_layout.setFont(QFont(font(), viewport()));
+    markDirty(true);
 }
 
 void TranscriptView::flush() {
     if (!m_dirty)
         return;
     m_dirty = false;
-    ++m_generation;
-    const RowPos oldTop = m_top;
-    const int width = viewport()->width() - 2 * kMargin;
-    if (width != m_textWidth) {
-        m_textWidth = width;
-        m_layouts.clear();
-    }
+    const Row oldTop = m_top;
+    m_layout.setWidth(viewport()->width() - 2 * kMargin);
 
-    const qsizetype lastLine = m_document.lineCount() - 1;
-    m_pinnedTop = advance(RowPos{lastLine, rowsOf(lastLine) - 1}, -(fullRows() - 1));
+    m_pinnedTop = m_layout.advance(m_layout.lastRow(), -(fullRows() - 1));
     if (m_ensureCaret) {
         m_ensureCaret = false;
         reveal(m_position);
@@ -321,31 +234,14 @@ void TranscriptView::flush() {
         m_pinned = true;
         m_top = m_pinnedTop;
     } else {
-        m_top = advance(m_top, 0);
+        m_top = m_layout.advance(m_top, 0);
     }
-
-    if (m_top.line != oldTop.line || m_top.row != oldTop.row) {
+    if (m_top != oldTop) {
         m_repaintPending = true;
         scheduleFrame();
     }
-
-    m_shown.clear();
-    const int height = viewport()->height();
-    int y = -m_top.row * m_rowHeight;
-    for (qsizetype line = m_top.line; line <= lastLine && (y < height || m_shown.empty()); ++line) {
-        m_shown.push_back(ShownLine{line, y});
-        y += rowsOf(line) * m_rowHeight;
-    }
-    m_shownLastLine = m_shown.back().line;
-    m_shownBottom = y;
-    m_shownFrom = m_document.lineStart(m_top.line);
-    m_shownTo = m_document.lineEnd(m_shownLastLine);
+    m_layout.layOut(m_top, viewport()->height());
     syncScrollBar();
-
-    if (m_layouts.size() > kLayoutCacheLimit) {
-        for (auto it = m_layouts.begin(); it != m_layouts.end();)
-            it = it->second.used == m_generation ? std::next(it) : m_layouts.erase(it);
-    }
 }
 
 void TranscriptView::reveal(qsizetype position) {
@@ -353,13 +249,13 @@ void TranscriptView::reveal(qsizetype position) {
         m_pinned = true;
         return;
     }
-    const RowPos row = rowPosOf(position);
-    const RowPos top = m_pinned ? m_pinnedTop : m_top;
+    const Row row = m_layout.rowOf(position);
+    const Row top = m_pinned ? m_pinnedTop : m_top;
     if (row < top) {
         m_top = row;
         m_pinned = false;
-    } else if (advance(top, fullRows() - 1) < row) {
-        m_top = advance(row, -(fullRows() - 1));
+    } else if (m_layout.advance(top, fullRows() - 1) < row) {
+        m_top = m_layout.advance(row, -(fullRows() - 1));
         m_pinned = false;
     }
 }
@@ -368,7 +264,7 @@ void TranscriptView::syncScrollBar() {
     QScrollBar *bar = verticalScrollBar();
     const QSignalBlocker blocker(bar);
     bar->setRange(0, toInt(m_pinnedTop.line));
-    bar->setPageStep(std::max<int>(1, int(m_shown.size()) - 1));
+    bar->setPageStep(std::max<int>(1, int(m_layout.shownLines().size()) - 1));
     bar->setSingleStep(1);
     bar->setValue(toInt(m_top.line));
 }
@@ -383,7 +279,7 @@ void TranscriptView::scrollContentsBy(int, int) {
         m_pinned = true;
     } else {
         m_pinned = false;
-        m_top = RowPos{value, 0};
+        m_top = Row{value, 0};
     }
     markDirty(true);
 }
@@ -414,7 +310,7 @@ void TranscriptView::onScrollBarAction(int action) {
 
 void TranscriptView::scrollByRows(qsizetype rows) {
     flush();
-    m_top = advance(m_top, rows);
+    m_top = m_layout.advance(m_top, rows);
     m_pinned = false;
     markDirty(true);
     flush();
@@ -428,48 +324,18 @@ void TranscriptView::ensurePositionVisible(qsizetype position) {
 
 void TranscriptView::rowBounds(qsizetype position, qsizetype *start, qsizetype *end) {
     flush();
-    position = std::clamp<qsizetype>(position, 0, m_document.length());
-    const RowPos row = rowPosOf(position);
-    const qsizetype lineStart = m_document.lineStart(row.line);
-    QTextLayout *layout = layoutFor(row.line);
-    const QTextLine textLine = layout->lineAt(row.row);
-    *start = lineStart + textLine.textStart();
-    // The last row of a line takes its line break with it.
-    *end = row.row + 1 < layout->lineCount() ? *start + textLine.textLength()
-                                             : m_document.lineEnd(row.line);
+    m_layout.rowBounds(position, start, end);
 }
 
 qsizetype TranscriptView::positionAt(const QPoint &point) {
     flush();
-    if (m_shown.empty())
-        return 0;
-    const ShownLine *hit = &m_shown.front();
-    for (const ShownLine &shown : m_shown) {
-        if (shown.y > point.y())
-            break;
-        hit = &shown;
-    }
-    const int row = point.y() < hit->y ? 0 : (point.y() - hit->y) / m_rowHeight;
-    return positionInRow(RowPos{hit->line, std::min(row, rowsOf(hit->line) - 1)}, point.x());
+    return m_layout.positionAt(point - QPoint(kMargin, 0));
 }
 
 QRect TranscriptView::positionRect(qsizetype position) {
     flush();
-    position = std::clamp<qsizetype>(position, 0, m_document.length());
-    const qsizetype line = m_document.lineAt(position);
-    const ShownLine *shown = shownLine(line);
-    if (!shown)
-        return QRect();
-    QTextLayout *layout = layoutFor(line);
-    const int index =
-        int(std::clamp<qsizetype>(position - m_document.lineStart(line), 0, layout->text().size()));
-    const QTextLine textLine = layout->lineForTextPosition(index);
-    if (!textLine.isValid())
-        return QRect(kMargin, shown->y, 1, m_rowHeight);
-    const int y = shown->y + textLine.lineNumber() * m_rowHeight;
-    if (y >= viewport()->height() || y + m_rowHeight <= 0)
-        return QRect();
-    return QRect(kMargin + qRound(textLine.cursorToX(index)), y, 1, m_rowHeight);
+    const QRect rect = m_layout.positionRect(position);
+    return rect.isNull() ? rect : rect.translated(kMargin, 0);
 }
 
 // --- Painting -----------------------------------------------------------------------------
@@ -487,9 +353,10 @@ void TranscriptView::paintEvent(QPaintEvent *event) {
     const qsizetype selEnd = selStart + selectionLength();
     const QRect clip = event->rect();
 
-    for (const ShownLine &shown : m_shown) {
-        QTextLayout *layout = layoutFor(shown.line);
-        const int height = layout->lineCount() * m_rowHeight;
+    const int rowHeight = m_layout.rowHeight();
+    for (const TranscriptLayout::ShownLine &shown : m_layout.shownLines()) {
+        QTextLayout *layout = m_layout.layoutFor(shown.line);
+        const int height = layout->lineCount() * rowHeight;
         if (shown.y + height <= clip.top() || shown.y > clip.bottom())
             continue;
         const qsizetype start = m_document.lineStart(shown.line);
@@ -506,9 +373,9 @@ void TranscriptView::paintEvent(QPaintEvent *event) {
         if (selStart <= contentEnd && selEnd > contentEnd &&
             m_document.endsWithLineBreak(shown.line)) {
             const QTextLine last = layout->lineAt(layout->lineCount() - 1);
-            const int blank = QFontMetrics(font()).horizontalAdvance(u' ');
+            const int blank = QFontMetrics(m_layout.font()).horizontalAdvance(u' ');
             painter.fillRect(QRectF(origin.x() + last.naturalTextWidth(), origin.y() + last.y(),
-                                    blank, m_rowHeight),
+                                    blank, rowHeight),
                              selected.background());
         }
         if (m_caretVisible && hasFocus() && m_document.lineAt(m_position) == shown.line) {
@@ -519,16 +386,9 @@ void TranscriptView::paintEvent(QPaintEvent *event) {
 }
 
 void TranscriptView::changeEvent(QEvent *event) {
-    if (!event || event->type() == QEvent::FontChange) {
-        const QFontMetrics metrics(font());
-        m_rowHeight = std::max(1, metrics.lineSpacing());
-        // Tab stops every eight average characters, as in a classic text box.
-        m_textOption.setTabStopDistance(8 * std::max(1, metrics.averageCharWidth()));
-        m_layouts.clear();
-        markDirty(true);
-    }
-    if (event)
-        QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        takeFont();
+    QAbstractScrollArea::changeEvent(event);
 }
 
 void TranscriptView::resizeEvent(QResizeEvent *event) {
@@ -616,38 +476,19 @@ void TranscriptView::selectWordAt(qsizetype position) {
 
 void TranscriptView::moveVertically(qsizetype rows, bool keepAnchor) {
     flush();
-    const RowPos from = rowPosOf(m_position);
     if (m_preferredX < 0) {
         const QRect caret = positionRect(m_position);
-        QTextLayout *layout = layoutFor(from.line);
-        const int index = int(std::clamp<qsizetype>(m_position - m_document.lineStart(from.line), 0,
-                                                    layout->text().size()));
-        m_preferredX =
-            caret.isEmpty() ? kMargin + layout->lineAt(from.row).cursorToX(index) : caret.x();
+        m_preferredX = caret.isEmpty() ? kMargin + m_layout.xOf(m_position) : caret.x();
     }
     const qreal x = m_preferredX;
-    const RowPos to = advance(from, rows);
-    const qsizetype position = positionInRow(to, x);
-    setCaret(position, keepAnchor);
+    const Row to = m_layout.advance(m_layout.rowOf(m_position), rows);
+    setCaret(m_layout.positionInRow(to, x - kMargin), keepAnchor);
     m_preferredX = x;
 }
 
 void TranscriptView::moveToRowEdge(bool toEnd, bool keepAnchor) {
     flush();
-    const RowPos row = rowPosOf(m_position);
-    QTextLayout *layout = layoutFor(row.line);
-    const QTextLine textLine = layout->lineAt(row.row);
-    const qsizetype lineStart = m_document.lineStart(row.line);
-    qsizetype position = lineStart + textLine.textStart();
-    if (toEnd) {
-        position += textLine.textLength();
-        // The end of a wrapped row is the start of the next one: stop before the blank the
-        // row was broken at, so the caret stays on this row.
-        if (row.row + 1 < layout->lineCount() && position > lineStart + textLine.textStart() &&
-            m_document.text().at(position - 1).isSpace())
-            --position;
-    }
-    setCaret(std::min(position, m_document.lineContentEnd(row.line)), keepAnchor);
+    setCaret(m_layout.rowEdge(m_position, toEnd), keepAnchor);
 }
 
 void TranscriptView::keyPressEvent(QKeyEvent *event) {
@@ -728,10 +569,8 @@ bool TranscriptView::event(QEvent *event) {
 #if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
         || event->type() == QEvent::DevicePixelRatioChange
 #endif
-    ) {
-        m_layouts.clear();
-        markDirty(true);
-    }
+    )
+        takeFont();
     if (event->type() == QEvent::ShortcutOverride) {
         auto *key = static_cast<QKeyEvent *>(event);
         if (key == QKeySequence::Copy || key == QKeySequence::SelectAll) {

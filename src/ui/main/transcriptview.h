@@ -1,18 +1,12 @@
 #pragma once
 
 #include "transcriptdocument.h"
+#include "transcriptlayout.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
 #include <QString>
 #include <QStringView>
-#include <QTextOption>
-
-#include <map>
-#include <memory>
-#include <vector>
-
-class QTextLayout;
 
 // The chat transcript: one text, shown multi-line and read-only for the user.
 //
@@ -25,8 +19,9 @@ class QTextLayout;
 // The user can place the caret, select with mouse and keyboard, scroll and copy, but cannot
 // change the text; the program changes it through the operations below.
 //
-// The view keeps the text and an index of its lines (TranscriptDocument) and lays out only
-// the lines on screen, so appending costs the same however long the transcript has grown.
+// The view keeps the text and an index of its lines (TranscriptDocument), lays out only the
+// lines on screen (TranscriptLayout), so appending costs the same however long the
+// transcript has grown, and keeps the scroll position, the selection and the input itself.
 // Changes are drawn at most once a frame, however fast they come.
 class TranscriptView : public QAbstractScrollArea {
     Q_OBJECT
@@ -98,23 +93,6 @@ protected:
     void wheelEvent(QWheelEvent *event) override;
 
 private:
-    // A row on screen: a display line and one of the rows it wraps into.
-    struct RowPos {
-        qsizetype line = 0;
-        int row = 0;
-        bool operator<(const RowPos &other) const {
-            return line < other.line || (line == other.line && row < other.row);
-        }
-    };
-    struct ShownLine {
-        qsizetype line;
-        int y;
-    };
-    struct CachedLayout {
-        std::unique_ptr<QTextLayout> layout;
-        quint64 used = 0;
-    };
-
     // Takes in an edit of the document: drops the layouts it made stale and asks for a frame.
     void applyChange(const TranscriptDocument::Change &change);
     void setCaret(qsizetype position, bool keepAnchor);
@@ -130,13 +108,9 @@ private:
     void scrollByRows(qsizetype rows);
     void onScrollBarAction(int action);
 
-    QTextLayout *layoutFor(qsizetype line);
-    int rowsOf(qsizetype line);
-    RowPos advance(RowPos from, qsizetype rows);
-    RowPos rowPosOf(qsizetype position);
-    qsizetype positionInRow(RowPos row, qreal x);
     int fullRows() const;
-    const ShownLine *shownLine(qsizetype line) const;
+    // The layout's font, resolved for the screen the view is on.
+    void takeFont();
 
     void selectWordAt(qsizetype position);
     void moveVertically(qsizetype rows, bool keepAnchor);
@@ -152,8 +126,8 @@ private:
     qsizetype m_position = 0;
 
     // Scroll state: the row at the top of the view, or pinned to the end of the text.
-    RowPos m_top;
-    RowPos m_pinnedTop;
+    TranscriptLayout::Row m_top;
+    TranscriptLayout::Row m_pinnedTop;
     bool m_pinned = false;
     bool m_ensureCaret = false;
     bool m_dirty = true;
@@ -161,19 +135,8 @@ private:
     int m_wheelRemainder = 0;
     qreal m_preferredX = -1;
 
-    // Layouts of the lines on screen and near the end, keyed by display line.
-    std::map<qsizetype, CachedLayout> m_layouts;
-    quint64 m_generation = 0;
-    std::vector<ShownLine> m_shown;
-    // What the last frame showed: its last line, where that line ended on screen, and the
-    // stretch of text it covered.
-    qsizetype m_shownLastLine = -1;
-    int m_shownBottom = 0;
-    qsizetype m_shownFrom = 0;
-    qsizetype m_shownTo = -1;
-    QTextOption m_textOption;
-    int m_rowHeight = 1;
-    int m_textWidth = -1;
+    // Rows, wrapping and the lines on screen.
+    TranscriptLayout m_layout;
 
     QBasicTimer m_frameTimer;
     QBasicTimer m_caretTimer;
