@@ -2,14 +2,8 @@
 
 #include "net/ansicodec.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLineEdit>
-#include <QPointer>
-#include <QPushButton>
 #include <QThread>
 
 // The probes read what only Linux tells; elsewhere they say so.
@@ -88,49 +82,4 @@ bool listenSilently(QTcpServer &server, const QString &address) {
             return true;
     }
     return false;
-}
-
-void MainWindowTest::init() {
-    SKIP_WITHOUT_LOOPBACK_ALIASES();
-    form = std::make_unique<Form1>();
-    form->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
-}
-
-void MainWindowTest::cleanup() {
-    // The secondary windows have no owner; deleting one may take others with it.
-    QList<QPointer<QWidget>> windows;
-    for (QWidget *window : QApplication::topLevelWidgets())
-        if (!window->parent() && window != form.get())
-            windows.append(window);
-    qDeleteAll(windows);
-    form.reset();
-}
-
-QWidget *MainWindowTest::openWindow(const char *name) {
-    for (QWidget *window : QApplication::topLevelWidgets())
-        if (window->isVisible() && window->objectName() == QLatin1StringView(name))
-            return window;
-    return nullptr;
-}
-
-void MainWindowTest::trigger(const char *action) const {
-    child<QAction>(form.get(), action)->trigger();
-}
-
-QWidget *MainWindowTest::connectThroughLogin(const QString &host) {
-    trigger("mnuLogIn");
-    QWidget *login = openWindow("frmLogin");
-    auto *server = child<QComboBox>(login, "Combo1");
-    if (server->currentText() != host)
-        server->setEditText(host);
-    QTest::mouseClick(child<QPushButton>(login, "cmdConnect"), Qt::LeftButton);
-    return login;
-}
-
-void MainWindowTest::typeLine(const QString &line) {
-    auto *input = child<QLineEdit>(form.get(), "Text1");
-    input->clear();
-    QTest::keyClicks(input, line);
-    QTest::keyClick(input, Qt::Key_Return);
 }

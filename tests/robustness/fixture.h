@@ -7,8 +7,14 @@
 #include "ui/main/form1.h"
 #include "ui/main/transcriptview.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
@@ -25,7 +31,6 @@ bool waitAcknowledged(QTcpSocket *socket, bool turnLoop);
 // Listens on `address`:6112 with an accept queue that is full and never emptied, so that the
 // kernel drops every further SYN; whether a connect made now hangs.
 bool listenSilently(QTcpServer &server, const QString &address);
-
 // The characters a byte stream must show as: decoded in one piece, and ended as the socket
 // ends it once the gateway has closed (bytes of an unfinished character shown as they are).
 QString decodeWhole(QByteArrayView bytes, bool ended);
@@ -64,31 +69,92 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void init();
-    void cleanup();
+    void init() {
+        SKIP_WITHOUT_LOOPBACK_ALIASES();
+        form = std::make_unique<Form1>();
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void cleanup() {
+        // The secondary windows have no owner; deleting one may take others with it.
+        QList<QPointer<QWidget>> windows;
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (!window->parent() && window != form.get())
+                windows.append(window);
+        qDeleteAll(windows);
+        form.reset();
+    }
 
 protected:
     static QString address(int i) { return TestAddresses::address(TestAddresses::kRobustness, i); }
     // The shown secondary window with this object name, or nullptr.
-    static QWidget *openWindow(const char *name);
-
+    static QWidget *openWindow(const char *name) {
+        for (QWidget *window : QApplication::topLevelWidgets())
+            if (window->isVisible() && window->objectName() == QLatin1StringView(name))
+                return window;
+        return nullptr;
+    }
     Winsock *socket() const { return child<Winsock>(form.get(), "Winsock1"); }
     TranscriptView *transcript() const { return child<TranscriptView>(form.get(), "Text2"); }
     QString text() const { return transcript()->text(); }
     QLabel *statusLine() const { return child<QLabel>(form.get(), "statusLine"); }
     QString status() const { return statusLine()->text(); }
-    void trigger(const char *action) const;
+    void trigger(const char *action) const { child<QAction>(form.get(), action)->trigger(); }
     bool waitForState(int state, int msecs = 5000) const {
         return QTest::qWaitFor([this, state] { return socket()->State() == state; }, msecs);
     }
     // File, LogIn, `host` in the server box and Connect; returns the log-in window.
-    QWidget *connectThroughLogin(const QString &host);
-    bool connectTo(FakeGateway &gateway) {
+    QWidget *connectThroughLogin(const QString &host) const {
+        trigger("mnuLogIn");
+        QWidget *login = openWindow("frmLogin");
+        auto *server = child<QComboBox>(login, "Combo1");
+        if (server->currentText() != host)
+            server->setEditText(host);
+        QTest::mouseClick(child<QPushButton>(login, "cmdConnect"), Qt::LeftButton);
+        return login;
+    }
+    bool connectTo(FakeGateway &gateway) const {
         connectThroughLogin(gateway.address());
         return waitForState(Winsock::sckConnected) && gateway.waitForClient();
     }
-    // Types a line into the input line and presses Enter.
-    void typeLine(const QString &line);
+    void typeLine(const QString &line) const {
+        auto *input = child<QLineEdit>(form.get(), "Text1");
+        input->clear();
+        QTest::keyClicks(input, line);
+        QTest::keyClick(input, Qt::Key_Return);
+    }
+
+    // Whatever state the connection is left in, Send and "Log On!" say why they cannot send,
+    // keep what was typed and leave the state as it is; after Disconnect and Connect both go
+    // out (and Connect pressed again while connected changes nothing).
+    void nothingTypedIsLost(const QString &sendFails) const {
+        const int state = socket()->State();
+        typeLine(QStringLiteral("kept"));
+        QCOMPARE(status(), sendFails);
+        trigger("mnuLogIn");
+        const QPointer<QWidget> login = openWindow("frmLogin");
+        QTest::keyClicks(child<QLineEdit>(login, "Text1"), "name");
+        statusLine()->clear(); // so that what it says next is the click's
+        QTest::mouseClick(child<QPushButton>(login, "Command1"), Qt::LeftButton);
+        QCOMPARE(status(), sendFails);
+        QCOMPARE(socket()->State(), state);
+
+        trigger("mnuDis");
+        FakeGateway gateway(address(9));
+        QVERIFY(connectTo(gateway));
+        QCOMPARE(status(), QStringLiteral("Connected to %1:6112").arg(gateway.address()));
+        const QTcpSocket *first = gateway.client();
+        connectThroughLogin(gateway.address());
+        QVERIFY2(status().startsWith(u"Already connected"), qPrintable(status()));
+        QTest::mouseClick(child<QPushButton>(form.get(), "cmdSend"), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(login, "Command1"), Qt::LeftButton);
+        const QByteArray expected("kept\r\n\x03\x04name\r\n\r\n");
+        QVERIFY(gateway.waitForBytes(expected.size()));
+        COMPARE_BYTES(gateway.received(), expected);
+        QCOMPARE(gateway.client(), first);
+        QCOMPARE(text(), QStringLiteral("kept\r\n[ YOUR CONNECTION HAS BEEN TERMINATED ]"));
+        QTRY_VERIFY(!login);
+    }
 
     std::unique_ptr<Form1> form;
 };
