@@ -140,6 +140,8 @@ private Q_SLOTS:
         QCOMPARE(breaks, bytes.count("\r\n"));
         nothingTypedIsLost(u"Not sent: the gateway closed the connection."_s);
 
+        if (bytes.size() < (1 << 20))
+            return; // memory is measured for the floods
         if (kProbesMissing)
             QSKIP(kProbesMissing);
         qInfo("resident memory grew by %lld MB to hold %lld MB", residentGrowth >> 20, held >> 20);
