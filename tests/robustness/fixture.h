@@ -126,8 +126,9 @@ protected:
 
     // Whatever state the connection is left in, Send and "Log On!" say why they cannot send,
     // keep what was typed and leave the state as it is; after Disconnect and Connect both go
-    // out (and Connect pressed again while connected changes nothing).
-    void nothingTypedIsLost(const QString &sendFails) const {
+    // out through a gateway on `spare` (and Connect pressed again while connected changes
+    // nothing).
+    void nothingTypedIsLost(const QString &sendFails, const QString &spare) const {
         const int state = socket()->State();
         typeLine(QStringLiteral("kept"));
         QCOMPARE(status(), sendFails);
@@ -140,7 +141,7 @@ protected:
         QCOMPARE(socket()->State(), state);
 
         trigger("mnuDis");
-        FakeGateway gateway(address(9));
+        FakeGateway gateway(spare);
         QVERIFY(connectTo(gateway));
         QCOMPARE(status(), QStringLiteral("Connected to %1:6112").arg(gateway.address()));
         const QTcpSocket *first = gateway.client();

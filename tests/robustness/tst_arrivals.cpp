@@ -138,7 +138,7 @@ private Q_SLOTS:
             breaks += document.endsWithLineBreak(line);
         }
         QCOMPARE(breaks, bytes.count("\r\n"));
-        nothingTypedIsLost(u"Not sent: the gateway closed the connection."_s);
+        nothingTypedIsLost(u"Not sent: the gateway closed the connection."_s, address(1));
 
         if (bytes.size() < (1 << 20))
             return; // memory is measured for the floods
