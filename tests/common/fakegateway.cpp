@@ -2,7 +2,11 @@
 
 #include <QTest>
 
+#ifdef Q_OS_WIN
+#include <winsock2.h>
+#else
 #include <sys/socket.h>
+#endif
 
 FakeGateway::FakeGateway(const QString &address, QObject *parent)
     : QObject(parent)
@@ -51,7 +55,7 @@ void FakeGateway::resetClient() {
         return;
     // A zero linger time makes the close a reset.
     struct linger lingerOption = {1, 0};
-    ::setsockopt(int(m_client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &lingerOption,
-                 sizeof lingerOption);
+    ::setsockopt(m_client->socketDescriptor(), SOL_SOCKET, SO_LINGER,
+                 reinterpret_cast<const char *>(&lingerOption), sizeof lingerOption);
     m_client->abort();
 }

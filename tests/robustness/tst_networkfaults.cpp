@@ -38,6 +38,8 @@ private Q_SLOTS:
     void gatewayResets() {
         QFETCH(int, size);
         QFETCH(int, delivery);
+        if (!Winsock::tellsResetFromClose())
+            QSKIP("this build reports a reset by the gateway as Qt does, as an ordered close");
         if (delivery != Undelivered && kProbesMissing)
             QSKIP(kProbesMissing);
         const QByteArray bytes = chatLines(size, "reset");
