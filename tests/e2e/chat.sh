@@ -1,25 +1,17 @@
 #!/usr/bin/env bash
-# End to end: one real client chats through the local gateway (flood quota on) with scripted
-# clients.
-#
-# Log on through the log-in window, chat both ways, kick with an Options shortcut, join
-# "Magic" from the channel window, ask the IP teller, disconnect, log on again, flood and be
-# disconnected, log on again and see a long line cut by the gateway, and leave with File,
-# Exit while another window is open.
-# Usage: chat.sh CLIENT GATEWAY OUTDIR
+# End to end: the real client chats through the local gateway (flood quota on) with scripted
+# clients: log on through the log-in window, chat both ways, kick with an Options shortcut,
+# join "Magic" from the channel window, ask the IP teller, disconnect and log on again, flood
+# and be disconnected, see a long line cut by the gateway, and leave with File, Exit while
+# another window is open. Usage: chat.sh CLIENT GATEWAY OUTDIR
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
 e2e_begin chat "$@"
-e2e_start_x
 e2e_start_gateway 127.0.0.40
 LOGON_END=$'1018 INFO "Welcome to Brackmoor test gateway!"\r\n1019 ERROR "This gateway creates accounts on first use; they last until it stops."\r\n'
 
-e2e_log "step: the main window opens"
 e2e_start_client alice
-e2e_activate "$alice_WIN"
-e2e_screenshot "$alice_WIN" main
-e2e_check "main window is centred on the screen" e2e_centred "$alice_WIN"
 e2e_wait_transcript "$alice_WIN" "is the welcome line alone" is "$E2E_WELCOME"
 
 e2e_log "step: File, LogIn, Connect, Log On!"
@@ -63,13 +55,9 @@ e2e_wait_peer bob '1003 LEAVE alice 0010'
 e2e_log "step: File, IP Teller, Tell Me, Close"
 e2e_open alice alt+f i '^Your IP$' ip
 # The focus starts in the address box; Close and then Tell Me follow.
-ip_box_shows_address() {
-    e2e_copy_field
-    [[ $FIELD =~ ^[0-9]+\.[0-9]+\.[0-9]+\.[0-9]+$ && $FIELD != 255.255.255.255 ]]
-}
+ip_box_shows_address() { e2e_copy_field && [[ $FIELD =~ ^[0-9]+(\.[0-9]+){3}$ && $FIELD != 255.255.255.255 ]]; }
 e2e_keys Tab Tab space shift+Tab shift+Tab
-e2e_poll "$E2E_TIMEOUT" ip_box_shows_address || true
-e2e_check "Tell Me shows a dotted IPv4 address (\"$FIELD\")" ip_box_shows_address
+e2e_check "Tell Me shows a dotted IPv4 address" e2e_poll "$E2E_TIMEOUT" ip_box_shows_address
 e2e_keys Tab space
 e2e_wait "closing of the IP window after Close" e2e_window_gone "$OPENED"
 
@@ -84,10 +72,7 @@ e2e_check_transcript "$alice_WIN" "goes on right after the notice" \
 
 e2e_log "step: ten lines at once: four pass, five are refused, the tenth disconnects"
 e2e_wait_transcript "$alice_WIN" "ends with the log-on answer" ends_with "$LOGON_END"
-for n in 1 2 3 4 5 6 7 8 9 10; do
-    e2e_type "f$n"
-    e2e_keys Return
-done
+for n in {1..10}; do e2e_type "f$n" && e2e_keys Return; done
 e2e_wait "bob to see alice leave again" eval '[ "$(e2e_count "$E2E_RUN/bob.log" "1003 LEAVE alice")" -eq 2 ]'
 e2e_check "bob got the first four lines and no more" \
     test "$(e2e_count "$E2E_RUN/bob.log" '1005 TALK alice 0010 "f')" -eq 4 -a \
@@ -103,10 +88,9 @@ e2e_wait_transcript "$alice_WIN" "ends with the log-on answer" ends_with "$LOGON
 
 e2e_log "step: the gateway cuts a long line to 255 bytes; the next line runs on after it"
 names=""
-for n in 1 2 3 4 5 6 7; do
-    name=peer${n}_with_a_long_long_long_name
+for n in {1..7}; do
+    name=peer${n}_with_a_long_long_long_name names+=" $name"
     e2e_peer "p$n" "$name"
-    names+=" $name"
 done
 e2e_wait_transcript "$alice_WIN" "announces the last peer" ends_with "1002 JOIN $name 0010 [CHAT]"$'\r\n'
 e2e_say "$alice_WIN" '/who Chat'

@@ -1,40 +1,25 @@
-# Shared steps of the end-to-end tests, sourced by each scenario script.
-#
-# A scenario gets a private X server (Xvfb) with openbox, the local gateway on a loopback
-# address of its own and the real client, and drives the client with the keyboard as a user
-# would. It reads the transcript the way a user copies it out: Edit, Select All, Edit, Copy,
-# then the X clipboard through xclip. Every wait is for an observable condition with a
-# deadline; nothing sleeps in the hope that something has happened. Every process started is
-# ended by its PID when the script exits, however it exits.
-#
-#   e2e_begin NAME CLIENT GATEWAY OUTDIR   first call of every scenario
-#   e2e_end                                last call: prints the summary, sets the exit code
+# Shared steps of the end-to-end scenarios: a private X server with openbox, the local gateway
+# on a loopback address of its own (the end-to-end block, 127.0.0.40 to .49, listed in
+# tests/common/testaddresses.h) and the real client, driven with keys as a user would. Every
+# wait is for an observable condition with a deadline; every process started is ended by its
+# PID on exit. Exit 77: a tool or the loopback addresses are missing.
 
 set -euo pipefail
 export LC_ALL=C.UTF-8
 
 E2E_TIMEOUT=${E2E_TIMEOUT:-20} # seconds that any one condition may take
-E2E_SCREEN_WIDTH=1280
-E2E_SCREEN_HEIGHT=1024
 E2E_MAIN_TITLE='^Brackmoor Chat v3\.05$'
 # The transcript's first line: TAB, 17 blanks, TAB, the greeting, CR LF.
 E2E_WELCOME=$'\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\r\n'
 E2E_PIDS=() E2E_FAILED=() E2E_CHECKS=0
 
-e2e_now_us() { printf '%s' "${EPOCHREALTIME//[.,]/}"; }
-
-e2e_log() {
-    local ms=$((($(e2e_now_us) - E2E_STARTED) / 1000))
-    printf '[%3d.%03ds] %s\n' $((ms / 1000)) $((ms % 1000)) "$*"
-}
-
-# Shows a text file with its control characters visible (^M for CR, ^I for TAB).
+e2e_log() { printf '[%3ds] %s\n' "$SECONDS" "$*"; }
+# A text file with its control characters visible (^M for CR, ^I for TAB).
 e2e_show() { cat -A -- "$1" | sed 's/^/    | /'; }
 
-# Stops the scenario: a step that cannot be done makes the rest meaningless.
 e2e_fail() {
     e2e_log "FAIL: $*"
-    [ -s "$E2E_RUN/gateway.log" ] && { echo "  gateway output:"; e2e_show "$E2E_RUN/gateway.log"; }
+    if [ -s "$E2E_RUN/gateway.log" ]; then echo "  gateway output:" && e2e_show "$E2E_RUN/gateway.log"; fi
     exit 1
 }
 
@@ -43,24 +28,19 @@ e2e_check() {
     local what=$1
     shift
     E2E_CHECKS=$((E2E_CHECKS + 1))
-    if "$@"; then e2e_log "ok: $what"; else E2E_FAILED+=("$what"); e2e_log "FAIL (going on): $what"; fi
+    if "$@"; then e2e_log "ok: $what"; else E2E_FAILED+=("$what") && e2e_log "FAIL (going on): $what"; fi
 }
 
 e2e_begin() {
-    E2E_NAME=$1 E2E_CLIENT=$2 E2E_GATEWAY=$3 E2E_OUT=$4
-    E2E_STARTED=$(e2e_now_us)
-    local tool missing=()
+    E2E_NAME=$1 E2E_CLIENT=$2 E2E_GATEWAY=$3 E2E_RUN=$4/runs/$1 E2E_SHOTS=$4/screenshots
+    local tool
     for tool in Xvfb openbox xdotool xclip wmctrl xwininfo /usr/bin/import /usr/bin/identify timeout; do
-        command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
+        command -v "$tool" >/dev/null 2>&1 ||
+            { echo "SKIP: $tool is missing (Debian: xvfb openbox xdotool xclip wmctrl x11-utils imagemagick)"; exit 77; }
     done
-    if [ ${#missing[@]} -gt 0 ]; then
-        echo "SKIP: missing ${missing[*]} (Debian: xvfb openbox xdotool xclip wmctrl x11-utils imagemagick)"
-        exit 77
-    fi
-    E2E_RUN=$E2E_OUT/runs/$E2E_NAME E2E_SHOTS=$E2E_OUT/screenshots
+    [ "$(uname -s)" = Linux ] || { echo "SKIP: loopback addresses other than 127.0.0.1 need Linux"; exit 77; }
     rm -rf "$E2E_RUN" "$E2E_SHOTS/$E2E_NAME"-*.png
-    mkdir -p "$E2E_RUN/runtime" "$E2E_RUN/config" "$E2E_RUN/cache" "$E2E_SHOTS"
-    chmod 700 "$E2E_RUN/runtime"
+    mkdir -p "$E2E_RUN/config" "$E2E_RUN/cache" "$E2E_SHOTS" && mkdir -m 700 "$E2E_RUN/runtime"
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM HUP
     # The client talks to our X server only, with Qt's own look and no desktop session.
@@ -69,6 +49,14 @@ e2e_begin() {
     unset QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS \
         QT_AUTO_SCREEN_SCALE_FACTOR DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY XAUTHORITY
     e2e_log "scenario $E2E_NAME; logs in $E2E_RUN"
+    # The first free display, its number on fd 3; unchanged when xdotool or xclip leaves.
+    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$E2E_RUN/display" \
+        >"$E2E_RUN/xvfb.log" 2>&1 &
+    E2E_PIDS+=($!)
+    e2e_wait "display number from Xvfb" grep -q '^[0-9][0-9]*$' "$E2E_RUN/display"
+    export DISPLAY=:$(head -n 1 "$E2E_RUN/display")
+    e2e_spawn openbox "$E2E_RUN/openbox.log" openbox --sm-disable
+    e2e_wait "window manager on $DISPLAY" eval 'wmctrl -m >/dev/null 2>&1'
 }
 
 # e2e_spawn NAME LOG COMMAND...: starts COMMAND in the background, output to LOG; sets E2E_PID.
@@ -81,13 +69,8 @@ e2e_spawn() {
     e2e_log "started $name (pid $E2E_PID)"
 }
 
-# True once the process has ended (a child that has ended but is not yet reaped counts).
-e2e_process_ended() {
-    local stat
-    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
-    stat=${stat##*) }
-    [ "${stat%% *}" = Z ]
-}
+# True once the process has ended, reaped or not.
+e2e_process_ended() { local stat; stat=$(ps -o stat= -p "$1" 2>/dev/null) || return 0; [[ $stat == Z* ]]; }
 
 e2e_cleanup() {
     local status=$? pid i
@@ -104,24 +87,21 @@ e2e_cleanup() {
 }
 
 e2e_end() {
-    e2e_log "scenario $E2E_NAME done"
     echo "$((E2E_CHECKS - ${#E2E_FAILED[@]})) passed, ${#E2E_FAILED[@]} failed"
     [ ${#E2E_FAILED[@]} -eq 0 ] || { printf '  failed: %s\n' "${E2E_FAILED[@]}"; exit 1; }
     exit 0
 }
 
-# e2e_poll SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds (status 0) or the
-# time is up (status 1). The pause is the polling interval, nothing more.
+# e2e_poll SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds or the time is up.
 e2e_poll() {
-    local deadline=$(($(e2e_now_us) + $1 * 1000000))
+    local deadline=$((SECONDS + $1))
     shift
     until "$@"; do
-        [ "$(e2e_now_us)" -lt "$deadline" ] || return 1
+        [ "$SECONDS" -lt "$deadline" ] || return 1
         sleep 0.1
     done
 }
 
-# e2e_wait WHAT COMMAND...: e2e_poll that fails the scenario after E2E_TIMEOUT seconds.
 e2e_wait() {
     local what=$1
     shift
@@ -136,42 +116,18 @@ e2e_file_starts_with() { head -c "$(printf '%s' "$2" | wc -c)" "$1" | cmp -s - <
 e2e_file_lines_are() { cmp -s <(sort "$1") <(printf '%s' "$2" | sort); }
 e2e_count() { grep -cF -- "$2" "$1" || true; }
 
-e2e_start_x() {
-    # -displayfd: the server takes the first free display and writes its number to fd 3.
-    # -noreset: the server stays as it is when a short-lived client (xdotool, xclip) leaves.
-    Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 "${E2E_SCREEN_WIDTH}x${E2E_SCREEN_HEIGHT}x24" \
-        3>"$E2E_RUN/display" >"$E2E_RUN/xvfb.log" 2>&1 &
-    E2E_PIDS+=($!)
-    e2e_wait "display number from Xvfb" grep -q '^[0-9][0-9]*$' "$E2E_RUN/display"
-    export DISPLAY=:$(head -n 1 "$E2E_RUN/display")
-    e2e_log "X server on $DISPLAY"
-    e2e_spawn openbox "$E2E_RUN/openbox.log" openbox --sm-disable
-    e2e_wait "window manager on $DISPLAY" eval 'wmctrl -m >/dev/null 2>&1'
-}
-
 # e2e_start_gateway ADDRESS: the local gateway (flood quota on, as it starts by default) on
-# ADDRESS:6112, or on the next free address of 127.0.0.40 to .49 when another run holds it.
-# Sets E2E_ADDRESS.
+# ADDRESS:6112. Sets E2E_ADDRESS.
 e2e_start_gateway() {
-    local n address
-    for ((n = 0; n < 10; n++)); do
-        address=127.0.0.$((40 + (${1##*.} - 40 + n) % 10))
-        e2e_spawn "gateway on $address" "$E2E_RUN/gateway.log" "$E2E_GATEWAY" "$address"
-        E2E_GATEWAY_PID=$E2E_PID
-        e2e_wait "gateway listening or ended" eval 'grep -q "^Listening on $address:6112" \
-            "$E2E_RUN/gateway.log" || e2e_process_ended "$E2E_GATEWAY_PID"'
-        if ! e2e_process_ended "$E2E_GATEWAY_PID"; then
-            E2E_ADDRESS=$address
-            return 0
-        fi
-        grep -q 'cannot listen' "$E2E_RUN/gateway.log" || e2e_fail "the gateway did not listen on $address"
-        e2e_log "  $address:6112 is taken; trying the next address"
-    done
-    e2e_fail "no free address for the gateway in 127.0.0.40 to 127.0.0.49"
+    E2E_ADDRESS=$1
+    e2e_spawn "gateway on $1" "$E2E_RUN/gateway.log" "$E2E_GATEWAY" "$1"
+    E2E_GATEWAY_PID=$E2E_PID
+    e2e_wait "gateway listening or ended" eval 'grep -q "^Listening on $E2E_ADDRESS:6112" \
+        "$E2E_RUN/gateway.log" || e2e_process_ended "$E2E_GATEWAY_PID"'
+    ! e2e_process_ended "$E2E_GATEWAY_PID" || e2e_fail "the gateway did not listen on $1:6112"
 }
 
-# e2e_find_window VAR PID PATTERN: waits for a visible window of PID whose caption matches
-# PATTERN and sets VAR to its id.
+# e2e_find_window VAR PID PATTERN: waits for a window of PID captioned PATTERN; its id in VAR.
 e2e_find_window() {
     local id
     id=$(timeout "$E2E_TIMEOUT" xdotool search --sync --onlyvisible --all --pid "$2" \
@@ -184,74 +140,61 @@ e2e_window_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewa
 e2e_window_gone() { ! e2e_window_shown "$1"; }
 e2e_keys() { xdotool key --delay 30 "$@"; }
 e2e_type() { xdotool type --delay 15 -- "$1"; }
-# The title-bar close box, through the window manager (xdotool's windowkill ends the client).
+# The title-bar close box, through the window manager.
 e2e_close_box() { wmctrl -i -c "$1"; }
 
-# Makes the window the active one: Qt ignores keys sent to a window directly (XSendEvent), so
-# every key goes to the focused window.
+# Qt ignores keys sent to a window directly, so every key goes to the active window.
 e2e_activate() {
     timeout "$E2E_TIMEOUT" xdotool windowactivate --sync "$1" >/dev/null 2>&1 ||
         e2e_fail "window $1 could not be activated"
 }
 
-# e2e_geometry ID: sets GEO_X GEO_Y GEO_W GEO_H to the client area's place and size.
-e2e_geometry() {
-    read -r GEO_X GEO_Y GEO_W GEO_H < <(xwininfo -id "$1" | sed -n 's/^ *\(Absolute upper-left [XY]\|Width\|Height\): *//p' | tr '\n' ' '; echo)
+# e2e_menu WIN KEY...: activates the window and chooses a menu item by its access keys.
+e2e_menu() { e2e_activate "$1" && e2e_keys "${@:2}"; }
+
+# e2e_centre ID: sets CX CY to twice the centre of the window's client area.
+e2e_centre() {
+    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+        /Width:/ {w = $NF} /Height:/ {h = $NF} END {print "CX=" 2 * x + w, "CY=" 2 * y + h}')"
 }
 
-# e2e_centred ID [OWNER]: centred on the screen or on OWNER, give or take the window
-# manager's title bar and border, which the program does not know when it places the window.
+# e2e_centred ID [OWNER]: centred on the screen or OWNER, give or take the frame.
 e2e_centred() {
-    local cx=$E2E_SCREEN_WIDTH cy=$E2E_SCREEN_HEIGHT # twice the centre
-    if [ $# -gt 1 ]; then
-        e2e_geometry "$2"
-        cx=$((2 * GEO_X + GEO_W)) cy=$((2 * GEO_Y + GEO_H))
-    fi
-    e2e_geometry "$1"
-    local dx=$((2 * GEO_X + GEO_W - cx)) dy=$((2 * GEO_Y + GEO_H - cy))
+    local x=1280 y=1024 # twice the screen's centre
+    if [ $# -gt 1 ]; then e2e_centre "$2" && x=$CX y=$CY; fi
+    e2e_centre "$1"
+    local dx=$((CX - x)) dy=$((CY - y))
     [ "${dx#-}" -le 60 ] && [ "${dy#-}" -le 60 ]
 }
 
-# e2e_open NAME MENU ITEM PATTERN SHOT [OWNER]: chooses the menu item by its access keys in
-# the main window of client NAME, waits for the window whose caption matches PATTERN (its id
-# in OPENED), saves its screenshot as SHOT and checks it opened centred on the screen (or OWNER).
-e2e_open() {
-    local win=${1}_WIN pid=${1}_PID
-    e2e_menu "${!win}" "$2" "$3"
-    e2e_find_window OPENED "${!pid}" "$4"
-    e2e_activate "$OPENED"
-    e2e_screenshot "$OPENED" "$5"
-    local where="the screen"
-    [ $# -gt 5 ] && where="its owner"
-    e2e_check "${4//[\\^$]/} opens centred on $where" e2e_centred "$OPENED" "${@:6}"
-}
-
-# An unpainted window is one flat colour; a painted one has text and frames. A window takes
-# keys once it has been painted (keys sent the moment it maps may be lost).
+# An unpainted window is one flat colour; keys sent before it is painted may be lost.
 e2e_painted() {
     /usr/bin/import -window "$1" -frame "$2" 2>/dev/null &&
         [ "$(/usr/bin/identify -format '%k' "$2" 2>/dev/null)" -gt 8 ]
 }
-e2e_wait_painted() { e2e_wait "painted window $1" e2e_painted "$1" "$E2E_RUN/painted.png"; }
 
-# e2e_screenshot ID NAME: saves the painted window, title bar included, as
-# screenshots/SCENARIO-NAME.png in the build tree.
-e2e_screenshot() {
-    e2e_wait "painted window for the screenshot $2" e2e_painted "$1" "$E2E_SHOTS/$E2E_NAME-$2.png"
+# e2e_screenshot ID NAME: waits until the window is painted; keeps screenshots/SCENARIO-NAME.png.
+e2e_screenshot() { e2e_wait "painted window $2" e2e_painted "$1" "$E2E_SHOTS/$E2E_NAME-$2.png"; }
+
+# e2e_open NAME KEYS... PATTERN SHOT [OWNER]: the menu item by its access keys in client NAME's
+# main window; the window captioned PATTERN (id in OPENED), centred on the screen or OWNER.
+e2e_open() {
+    local win=${1}_WIN pid=${1}_PID where="the screen"
+    e2e_menu "${!win}" "$2" "$3"
+    e2e_find_window OPENED "${!pid}" "$4"
+    e2e_activate "$OPENED"
+    e2e_screenshot "$OPENED" "$5"
+    [ $# -gt 5 ] && where="its owner"
+    e2e_check "${4//[\\^$]/} opens centred on $where" e2e_centred "$OPENED" "${@:6}"
 }
 
 e2e_clipboard_to() { timeout 5 xclip -o -selection clipboard >"$1" 2>/dev/null || : >"$1"; }
 
-# Copies the focused text box's whole text (Ctrl+A, Ctrl+C) to field.txt.
-e2e_copy_field() {
-    e2e_keys ctrl+a ctrl+c
-    e2e_clipboard_to "$E2E_RUN/field.txt"
-    FIELD=$(cat "$E2E_RUN/field.txt")
-}
+# The focused box's whole text (Ctrl+A, Ctrl+C) in FIELD.
+e2e_copy_field() { e2e_keys ctrl+a ctrl+c && e2e_clipboard_to "$E2E_RUN/field.txt" && FIELD=$(cat "$E2E_RUN/field.txt"); }
 e2e_field_is() { e2e_copy_field && [ "$FIELD" = "$1" ]; }
 
-# e2e_fill TEXT: replaces the text of the focused box with TEXT, typing again when the window
-# has not yet taken every key.
+# e2e_fill TEXT: the focused box's text replaced, typed again if keys were lost.
 e2e_fill() {
     local _
     for _ in 1 2 3; do
@@ -263,25 +206,19 @@ e2e_fill() {
     e2e_fail "could not type \"$1\" into the focused box"
 }
 
-# e2e_start_client NAME: starts a client and waits for its main window; sets NAME_PID, NAME_WIN.
+# e2e_start_client NAME: a client and its painted, centred main window; sets NAME_PID, NAME_WIN.
 e2e_start_client() {
+    local win=${1}_WIN
     e2e_spawn "client $1" "$E2E_RUN/client-$1.log" "$E2E_CLIENT"
     printf -v "${1}_PID" '%s' "$E2E_PID"
-    e2e_find_window "${1}_WIN" "$E2E_PID" "$E2E_MAIN_TITLE"
-    local win=${1}_WIN
-    e2e_wait_painted "${!win}"
+    e2e_find_window "$win" "$E2E_PID" "$E2E_MAIN_TITLE"
+    e2e_activate "${!win}"
+    e2e_screenshot "${!win}" "main-$1"
+    e2e_check "main window of $1 is centred on the screen" e2e_centred "${!win}"
 }
 
-# e2e_menu WIN KEY...: activates the window and chooses a menu item by its access keys.
-e2e_menu() {
-    e2e_activate "$1"
-    shift
-    e2e_keys "$@"
-}
-
-# e2e_transcript_matches WIN TEST TEXT: copies the transcript out (Edit, Select All, Edit,
-# Copy) and applies e2e_file_TEST. This leaves it all selected, as it would for a user, so
-# the echo of the next line sent replaces it.
+# e2e_transcript_matches WIN TEST TEXT: copies the transcript out as a user does (Edit, Select
+# All, Edit, Copy) and applies e2e_file_TEST. It stays selected: the next echo replaces it.
 e2e_transcript_matches() {
     e2e_menu "$1" alt+e s alt+e c
     e2e_clipboard_to "$E2E_RUN/transcript-$1.txt"
@@ -290,10 +227,7 @@ e2e_transcript_matches() {
 
 # e2e_wait_transcript WIN WHAT TEST TEXT: waits until the transcript passes the test.
 e2e_wait_transcript() {
-    if e2e_poll "$E2E_TIMEOUT" e2e_transcript_matches "$1" "$3" "$4"; then
-        e2e_log "ok: transcript $2"
-        return 0
-    fi
+    e2e_poll "$E2E_TIMEOUT" e2e_transcript_matches "$1" "$3" "$4" && { e2e_log "ok: transcript $2"; return 0; }
     echo "  transcript now:"
     e2e_show "$E2E_RUN/transcript-$1.txt"
     e2e_fail "transcript $2"
@@ -302,23 +236,15 @@ e2e_wait_transcript() {
 # Checks the transcript as last read, without stopping the scenario.
 e2e_check_transcript() { e2e_check "transcript $2" "e2e_file_$3" "$E2E_RUN/transcript-$1.txt" "$4"; }
 
-# e2e_say WIN TEXT: types TEXT into the main window's input line (it has the focus whenever
-# the window is active) and presses Enter.
-e2e_say() {
-    e2e_activate "$1"
-    e2e_fill "$2"
-    e2e_keys Return
-}
+# e2e_say WIN TEXT: TEXT and Enter in the main window's input line, which has the focus.
+e2e_say() { e2e_activate "$1" && e2e_fill "$2" && e2e_keys Return; }
 
-# e2e_log_on NAME SERVER USER PASSWORD: File, LogIn on the client NAME; types SERVER into the
-# server box and presses Connect, waits until the gateway has taken the connection (it sends
-# nothing before the log-on record, as real gateways do), types USER and PASSWORD, presses
-# Enter ("Log On!") and waits for the window to close and the gateway's answer.
+# e2e_log_on NAME SERVER USER PASSWORD: File, LogIn; SERVER and Connect, then (once the gateway
+# has the connection) USER, PASSWORD and Enter for "Log On!"; waits for the gateway's answer.
 e2e_log_on() {
     local win=${1}_WIN connections
     e2e_open "$1" alt+f l '^Log In$' login
-    # The focus starts in the user-name box; the server box is last in the tab order, and
-    # Connect is just before it.
+    # From the user-name box: the server box is last in the tab order, Connect before it.
     e2e_keys shift+Tab
     e2e_fill "$2"
     connections=$(e2e_count "$E2E_RUN/gateway.log" Connected)
@@ -336,22 +262,18 @@ e2e_log_on() {
     e2e_wait_transcript "${!win}" "has the log-on answer \"2010 NAME $3\"" has "2010 NAME $3"
 }
 
-# e2e_peer NAME USER [PASSWORD]: a scripted client (bash's /dev/tcp) that logs on as the
-# program does and records what it receives in NAME.log. Sets NAME_FD.
+# e2e_peer NAME USER: a scripted client on /dev/tcp, logged on; what it receives in NAME.log.
 e2e_peer() {
     local fd
     exec {fd}<>"/dev/tcp/$E2E_ADDRESS/6112" || e2e_fail "peer $1 could not connect"
     printf -v "${1}_FD" '%s' "$fd"
     cat <&"$fd" >"$E2E_RUN/$1.log" &
     E2E_PIDS+=($!)
-    printf '\003\004%s\r\n%s\r\n' "$2" "${3:-pw}" >&"$fd"
+    printf '\003\004%s\r\npw\r\n' "$2" >&"$fd"
     e2e_wait_peer "$1" "2010 NAME $2"
 }
 
-e2e_peer_say() {
-    local fdvar=${1}_FD
-    printf '%s\r\n' "$2" >&"${!fdvar}"
-}
+e2e_peer_say() { local fd=${1}_FD && printf '%s\r\n' "$2" >&"${!fd}"; }
 
 e2e_wait_peer() {
     e2e_poll "$E2E_TIMEOUT" e2e_file_has "$E2E_RUN/$1.log" "$2" && return 0
@@ -359,7 +281,6 @@ e2e_wait_peer() {
     e2e_fail "peer $1 did not receive '$2'"
 }
 
-# e2e_wait_exit PID WHAT: waits for the process to end and checks its exit status is 0.
 e2e_wait_exit() {
     e2e_wait "end of $2 (pid $1)" e2e_process_ended "$1"
     local status=0
