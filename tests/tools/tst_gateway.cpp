@@ -1,17 +1,95 @@
-#include "chatclient.h"
 #include "common/bytes.h"
 #include "common/testaddresses.h"
 #include "floodquota.h"
 #include "gatewayserver.h"
 #include "linereader.h"
 
-#include <QSignalSpy>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTest>
 
+#include <csignal>
 #include <memory>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
 namespace {
+
+const QString kProgramAddress = TestAddresses::address(TestAddresses::kGatewayTool, 1);
+
+// A scripted chat client for the gateway tests: a real TCP socket that gathers what the
+// gateway sends, so that a test can wait for bytes and take them in order. The end of the
+// connection shows in what was received as kClosed.
+struct ChatClient {
+    static constexpr char kClosed[] = "<closed>";
+
+    ChatClient() {
+        QObject::connect(&socket, &QTcpSocket::readyRead, [this] { received += socket.readAll(); });
+        QObject::connect(&socket, &QTcpSocket::disconnected, [this] { received += kClosed; });
+    }
+    bool connectTo(const QString &address) {
+        socket.connectToHost(QHostAddress(address), 6112);
+        return socket.waitForConnected();
+    }
+    // Connects, sends the log-on record as the client program does and takes the answer.
+    bool logOn(const QString &address, const QByteArray &name, const QByteArray &password = "pw") {
+        if (connectTo(address))
+            send("\x03\x04" + name + "\r\n" + password + "\r\n");
+        return !waitFor("they last until it stops.\"\r\n").isNull();
+    }
+    void send(const QByteArray &bytes) {
+        socket.write(bytes);
+        socket.flush();
+    }
+    // Takes the next `count` bytes once they are there, or what came if they do not.
+    QByteArray take(qsizetype count) {
+        (void)QTest::qWaitFor([&] { return received.size() >= count; }, 10000);
+        return std::exchange(received, received.mid(count)).left(count);
+    }
+    // Waits until `expected` has arrived and takes everything up to it; null when it does not.
+    QByteArray waitFor(const QByteArray &expected) {
+        if (QTest::qWaitFor([&] { return received.contains(expected); }, 10000))
+            return take(received.indexOf(expected) + expected.size());
+        qWarning() << "waited in vain for" << expected << "having" << received.left(500);
+        return {};
+    }
+    // What comes before the answer to a question asked now: empty when nothing was on the way.
+    QByteArray unasked() {
+        const QByteArray answer = "1018 INFO \"You are ";
+        send("/whoami\r\n");
+        const QByteArray got = waitFor(answer);
+        return got.isNull() ? QByteArray("<no answer>") : got.chopped(answer.size());
+    }
+
+    QByteArray received; // before the socket, which may still report its end as it goes
+    QTcpSocket socket;
+};
+
+// The gateway program, started with `arguments` and stopped at the end.
+struct Gateway : QProcess {
+    explicit Gateway(const QStringList &arguments) {
+        start(QStringLiteral(GATEWAY_BINARY), arguments);
+    }
+    ~Gateway() override {
+        terminate();
+        waitForFinished();
+    }
+    // Waits until the gateway has printed `line` as a whole line.
+    bool printed(const QString &line) {
+        return QTest::qWaitFor([&] {
+            output += readAllStandardOutput();
+            return output.contains((line + u'\n').toUtf8());
+        });
+    }
+    QByteArray output;
+};
+
+// "address:port", as the gateway names a client.
+QString peer(const ChatClient &client) {
+    return client.socket.localAddress().toString() + u':' +
+           QString::number(client.socket.localPort());
+}
 
 const QByteArray kNames[] = {"alice", "bob", "carol"};
 const QByteArray kGreeting =
@@ -32,17 +110,17 @@ QByteArray record(const QByteArray &name, const QByteArray &password = "pw") {
     return "\x03\x04" + name + "\r\n" + password + "\r\n";
 }
 
-// Each row logs on the first `users` of alice, bob and carol (clients 0, 1, 2), connects one
-// more client (the next number) without sending a byte (it has a second to log on), and plays its
-// steps: "N>" and bytes client N sends ("N)" one byte at a time), "N<" and bytes client N must
-// receive next.
+// A row logs on the first `users` of alice, bob and carol (clients 0, 1, 2), connects one more
+// that sends nothing (it has a second to log on), and plays its steps: "N>" and bytes client N
+// sends ("N)" one byte at a time), "N<" and bytes client N must receive next.
 void row(const char *name, int users, const QByteArrayList &steps, bool quota = false) {
     QTest::newRow(name) << users << quota << steps;
 }
 
 } // namespace
 
-class TestGatewayServer : public QObject {
+// The gateway in process on one address, and the gateway program on another.
+class TestGateway : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -53,20 +131,24 @@ private Q_SLOTS:
     void conversation();
     void readerAndQuotaHoldLittle();
     void slowReaderIsDropped();
+    void programServesAndStopsOnSignal_data();
+    void programServesAndStopsOnSignal();
+    void programFailsClearly_data();
+    void programFailsClearly();
 
 private:
     const QString m_address = TestAddresses::address(TestAddresses::kGatewayTool, 0);
     std::unique_ptr<GatewayServer> m_server;
 };
 
-void TestGatewayServer::init() {
+void TestGateway::init() {
     SKIP_WITHOUT_LOOPBACK_ALIASES();
     m_server = std::make_unique<GatewayServer>();
     m_server->setLogOnTimeout(1000);
     QVERIFY2(m_server->listen(QHostAddress(m_address)), qPrintable(m_server->errorString()));
 }
 
-void TestGatewayServer::conversation_data() {
+void TestGateway::conversation_data() {
     QTest::addColumn<int>("users");
     QTest::addColumn<bool>("quota");
     QTest::addColumn<QByteArrayList>("steps");
@@ -113,12 +195,11 @@ void TestGatewayServer::conversation_data() {
          "1019 ERROR \"You are not a channel operator.\"\r\n",
          "1<1002 JOIN alice 0010 [CHAT]\r\n", "1>/join chat\r\n", "0<1003 LEAVE bob 0012\r\n",
          "1<1007 CHANNEL \"chat\"\r\n1001 USER bob 0010 [CHAT]\r\n"});
-    row("squelch", 3,
+    row("squelch", 2,
         {"0>/squelch Bob\r\n", "0<1018 INFO \"bob has been squelched.\"\r\n",
-         "1>noise\r\n/w alice psst\r\n", "2<" + talk("bob", "noise"),
-         "1<1010 WHISPER alice 0010 \"psst\"\r\n", "0>/unignore bob\r\n",
-         "0<1018 INFO \"bob has been unsquelched.\"\r\n", "1>back\r\n", "0<" + talk("bob", "back"),
-         "2<" + talk("bob", "back")});
+         "1>noise\r\n/w alice psst\r\n", "1<1010 WHISPER alice 0010 \"psst\"\r\n",
+         "0>/unignore bob\r\n", "0<1018 INFO \"bob has been unsquelched.\"\r\n", "1>back\r\n",
+         "0<" + talk("bob", "back")});
     row("lines sent cut to 255 bytes and run on; 256 bytes or more dropped", 2,
         {"0>" + QByteArray(230, 'x') + "\r\n" + QByteArray(250, 'y') + "\r\nnext\r\n" +
              QByteArray(256, 'z') + "\r\n" + QByteArray(1 << 20, 'z') + "\nok\r\n",
@@ -136,7 +217,7 @@ void TestGatewayServer::conversation_data() {
         true);
 }
 
-void TestGatewayServer::conversation() {
+void TestGateway::conversation() {
     QFETCH(int, users);
     QFETCH(bool, quota);
     QFETCH(QByteArrayList, steps);
@@ -148,28 +229,28 @@ void TestGatewayServer::conversation() {
             QVERIFY(!clients[j].waitFor("1002 JOIN " + kNames[i] + " 0010 [CHAT]\r\n").isNull());
     }
     QVERIFY(clients[users].connectTo(m_address));
-    bool closed[4] = {};
     for (const QByteArray &step : steps) {
-        const int n = step.at(0) - '0';
+        ChatClient &client = clients[step.at(0) - '0'];
         const QByteArray bytes = step.mid(2);
         if (step.at(1) == '<')
-            COMPARE_BYTES(clients[n].take(bytes.size()), bytes);
-        closed[n] = closed[n] || (step.at(1) == '<' && bytes.endsWith(ChatClient::kClosed));
+            COMPARE_BYTES(client.take(bytes.size()), bytes);
         for (qsizetype i = 0; step.at(1) == ')' && i < bytes.size(); ++i, QTest::qWait(2))
-            clients[n].send(bytes.mid(i, 1));
+            client.send(bytes.mid(i, 1));
         if (step.at(1) == '>')
-            clients[n].send(bytes);
+            client.send(bytes);
     }
-    // Nothing else came to those still connected; the quota would refuse the question.
+    // Nothing else came, and nobody was disconnected unasked; over its quota, a client would
+    // be refused the question.
     for (int i = 0; i < users && !quota; ++i) {
-        if (!closed[i])
-            COMPARE_BYTES(clients[i].unasked(), QByteArray());
+        ChatClient &client = clients[i];
+        const bool connected = client.socket.state() == QAbstractSocket::ConnectedState;
+        COMPARE_BYTES(connected ? client.unasked() : client.received, QByteArray());
     }
 }
 
 // However much a client sends without a line end, the gateway holds none of it; a quota that
 // has refused lines lets them pass again once its window has gone by.
-void TestGatewayServer::readerAndQuotaHoldLittle() {
+void TestGateway::readerAndQuotaHoldLittle() {
     LineReader reader;
     QVERIFY(reader.feed(QByteArray(1 << 20, 'x')).isEmpty());
     QCOMPARE(reader.pending(), 0);
@@ -179,7 +260,7 @@ void TestGatewayServer::readerAndQuotaHoldLittle() {
     QCOMPARE(quota.take(2, 1000 + FloodQuota::kWindowMs), FloodQuota::Verdict::Pass);
 }
 
-void TestGatewayServer::slowReaderIsDropped() {
+void TestGateway::slowReaderIsDropped() {
     m_server->setFloodQuota(false);
     ChatClient talker;
     QVERIFY(talker.logOn(m_address, "talker"));
@@ -192,14 +273,76 @@ void TestGatewayServer::slowReaderIsDropped() {
     sleeper.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
     sleeper.write(record("sleeper"));
     QVERIFY(!talker.waitFor("1002 JOIN sleeper 0010 [CHAT]\r\n").isNull());
-    QSignalSpy gone(m_server.get(), &GatewayServer::clientDisconnected);
     // 64 MiB at most; the gateway should give up on the sleeper after a few.
-    for (int i = 0; i < 256 && gone.isEmpty(); ++i, QTest::qWait(1))
+    for (int i = 0; i < 256 && !talker.received.contains("1003 LEAVE sleeper");
+         ++i, QTest::qWait(1))
         talker.send(QByteArray(QByteArray(240, 'f') + "\r\n").repeated(1000));
-    QTRY_COMPARE(gone.size(), 1);
-    QCOMPARE(gone.first().at(1).toByteArray(), QByteArray("sleeper"));
     QVERIFY(!talker.waitFor("1003 LEAVE sleeper 0010\r\n").isNull());
 }
 
-QTEST_GUILESS_MAIN(TestGatewayServer)
-#include "tst_gatewayserver.moc"
+void TestGateway::programServesAndStopsOnSignal_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("signalNumber");
+    QTest::addColumn<QByteArray>("fifthLine"); // what a fifth line in a burst gets
+    QTest::newRow("quota, SIGTERM")
+        << QStringList() << int(SIGTERM) << QByteArray("1019 ERROR \"Your message quota");
+    QTest::newRow("no quota, SIGINT") << QStringList{u"--no-flood-quota"_s} << int(SIGINT)
+                                      << QByteArray("1018 INFO \"You are alice,");
+}
+
+void TestGateway::programServesAndStopsOnSignal() {
+#ifndef Q_OS_UNIX
+    QSKIP("stopping the gateway by a signal needs POSIX kill()");
+#else
+    QFETCH(QStringList, options);
+    QFETCH(int, signalNumber);
+    QFETCH(QByteArray, fifthLine);
+    Gateway gateway(options << kProgramAddress);
+    QVERIFY(gateway.printed(u"Listening on "_s + kProgramAddress + u":6112"_s));
+    ChatClient client, lingering;
+    QVERIFY(client.logOn(kProgramAddress, "alice", "secret"));
+    const QString alice = peer(client);
+    QVERIFY(gateway.printed(u"Connected "_s + alice));
+    client.send("a\r\nb\r\nc\r\nd\r\n/whoami\r\n");
+    const QByteArray burst = QByteArray("1018 INFO \"No one hears you.\"\r\n").repeated(4);
+    COMPARE_BYTES(client.take(burst.size() + fifthLine.size()), burst + fifthLine);
+    client.socket.disconnectFromHost();
+    QVERIFY(gateway.printed(u"Disconnected "_s + alice + u" (alice)"_s));
+    // A client still connected at the stop does not hold it up.
+    QVERIFY(lingering.connectTo(kProgramAddress));
+    QVERIFY(gateway.printed(u"Connected "_s + peer(lingering)));
+    const QString stopped = u"Disconnected "_s + peer(lingering) + u"\nStopped."_s;
+    ::kill(static_cast<pid_t>(gateway.processId()), signalNumber);
+    QVERIFY(gateway.waitForFinished(5000));
+    QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(gateway.exitCode(), 0);
+    QVERIFY(!lingering.waitFor(ChatClient::kClosed).isNull());
+    QVERIFY(gateway.printed(stopped));
+    QCOMPARE(gateway.readAllStandardError(), QByteArray());
+#endif
+}
+
+// The gateway in process holds its address meanwhile.
+void TestGateway::programFailsClearly_data() {
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("address taken")
+        << m_address << 1 << u"cannot listen on %1:6112: "_s.arg(m_address);
+    QTest::newRow("no address") << u"not-an-address"_s << 2
+                                << u"\"not-an-address\" is not an IP address"_s;
+}
+
+void TestGateway::programFailsClearly() {
+    QFETCH(QString, argument);
+    QFETCH(int, exitCode);
+    QFETCH(QString, says);
+    Gateway gateway({argument});
+    QVERIFY(gateway.waitForFinished(5000));
+    QCOMPARE(gateway.exitCode(), exitCode);
+    const QString text = QString::fromLocal8Bit(gateway.readAll() + gateway.readAllStandardError());
+    QVERIFY2(text.contains(says), qPrintable(text));
+}
+
+QTEST_GUILESS_MAIN(TestGateway)
+#include "tst_gateway.moc"
