@@ -16,6 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+const QString kProgram = QStringLiteral(GATEWAY_BINARY);
 const QString kProgramAddress = TestAddresses::address(TestAddresses::kGatewayTool, 1);
 
 // A scripted chat client for the gateway tests: a real TCP socket that gathers what the
@@ -68,9 +69,7 @@ struct ChatClient {
 
 // The gateway program, started with `arguments` and stopped at the end.
 struct Gateway : QProcess {
-    explicit Gateway(const QStringList &arguments) {
-        start(QStringLiteral(GATEWAY_BINARY), arguments);
-    }
+    explicit Gateway(const QStringList &arguments) { start(kProgram, arguments); }
     ~Gateway() override {
         terminate();
         waitForFinished();
