@@ -18,22 +18,17 @@
     } while (false)
 
 // Reads the fuzzer's bytes as a stream of small numbers; past the end everything is 0.
-class ByteReader {
-public:
+struct ByteReader {
     ByteReader(const unsigned char *data, size_t size)
-        : m_data(data)
-        , m_size(size) {}
+        : next(data)
+        , end(data + size) {}
 
-    bool atEnd() const { return m_pos >= m_size; }
-    unsigned byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+    bool atEnd() const { return next == end; }
+    unsigned byte() { return next < end ? *next++ : 0; }
     unsigned u16() { return byte() | (byte() << 8); }
-    const unsigned char *rest() const { return m_data + m_pos; }
-    size_t restSize() const { return m_size - std::min(m_pos, m_size); }
 
-private:
-    const unsigned char *m_data;
-    size_t m_size;
-    size_t m_pos = 0;
+    const unsigned char *next; // the bytes not read yet run from here to `end`
+    const unsigned char *end;
 };
 
 // Everything the document's line index promises, checked against its text.
@@ -55,21 +50,17 @@ inline void checkDocument(const TranscriptDocument &document) {
         // hold one more, a CR whose LF may still come.
         FUZZ_CHECK(contentEnd - start <=
                    TranscriptDocument::maxPieceLength() + (line + 1 == lines));
-        if (document.endsWithLineBreak(line)) {
-            ++breaks;
-            FUZZ_CHECK(end - contentEnd == 2);
-            FUZZ_CHECK(text.at(contentEnd) == u'\r' && text.at(contentEnd + 1) == u'\n');
-        } else {
-            FUZZ_CHECK(contentEnd == end);
-        }
+        const bool lineBreak = document.endsWithLineBreak(line);
+        breaks += lineBreak;
+        FUZZ_CHECK(end - contentEnd == (lineBreak ? 2 : 0));
+        FUZZ_CHECK(!lineBreak || text.sliced(contentEnd, 2) == u"\r\n");
         // No line starts inside a CR LF or a surrogate pair.
-        if (start > 0) {
-            FUZZ_CHECK(!(text.at(start - 1) == u'\r' && text.at(start) == u'\n'));
-            FUZZ_CHECK(!(text.at(start - 1).isHighSurrogate() && text.at(start).isLowSurrogate()));
-        }
+        const QStringView seam = QStringView(text).mid(start - 1, 2);
+        FUZZ_CHECK(start == 0 || seam != u"\r\n");
+        FUZZ_CHECK(start == 0 || seam.size() < 2 ||
+                   !(seam[0].isHighSurrogate() && seam[1].isLowSurrogate()));
         FUZZ_CHECK(document.lineAt(start) == line);
-        if (end > start)
-            FUZZ_CHECK(document.lineAt(end - 1) == line);
+        FUZZ_CHECK(end == start || document.lineAt(end - 1) == line);
         FUZZ_CHECK(document.displayText(line).size() == contentEnd - start);
     }
     // Every CR LF in the text ends a line, and only those.
