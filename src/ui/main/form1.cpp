@@ -39,52 +39,6 @@ const QString kTerminated = QStringLiteral("[ YOUR CONNECTION HAS BEEN TERMINATE
 const char *const kDisconnectFirst =
     QT_TRANSLATE_NOOP("Form1", "Choose Disconnect before connecting again.");
 
-// A refused socket call in words: what was not done, and why.
-QString refusalText(const SocketResult &result) {
-    const auto tr = [](const char *text) { return QCoreApplication::translate("Form1", text); };
-    switch (result.outcome()) {
-    case SocketResult::NotClosed:
-        switch (result.state()) {
-        case Winsock::sckConnected:
-            return tr("Already connected.") + u' ' + tr(kDisconnectFirst);
-        case Winsock::sckClosing:
-            return tr("The gateway closed the connection.") + u' ' + tr(kDisconnectFirst);
-        case Winsock::sckError:
-            return tr("The last connection failed.") + u' ' + tr(kDisconnectFirst);
-        default:
-            return tr("Already connecting.") + u' ' + tr(kDisconnectFirst);
-        }
-    case SocketResult::NotConnected:
-        switch (result.state()) {
-        case Winsock::sckClosed:
-            return tr("Not sent: no connection is open.");
-        case Winsock::sckClosing:
-            return tr("Not sent: the gateway closed the connection.");
-        case Winsock::sckError:
-            return tr("Not sent: the connection failed.");
-        default:
-            return tr("Not sent: still connecting.");
-        }
-    case SocketResult::WriteFailed:
-        return tr("Not sent: %1.").arg(result.detail());
-    case SocketResult::NoSocket:
-        return result.call() == SocketResult::Connect
-                   ? tr("Not connected: the main window is closed, and its connection with it.")
-                   : tr("Not sent: the main window is closed, and its connection with it.");
-    case SocketResult::Done:
-        break;
-    }
-    return QString();
-}
-
-// Without the main window there is no status line; a message box tells it instead.
-void showRefusalBox(const SocketResult &result) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Brackmoor Chat"), refusalText(result),
-                    QMessageBox::Ok);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
 QString hostAndPort(const Winsock *socket) {
     return socket->RemoteHost() + u':' + QString::number(socket->RemotePort());
 }
@@ -464,6 +418,51 @@ void Form1::mnuGen_Click() {
 }
 void Form1::mnuContact_Click() {
     showNotice(Notice::ContactUs, this);
+}
+
+// A refused socket call in words: what was not done, and why.
+QString Form1::refusalText(const SocketResult &result) {
+    switch (result.outcome()) {
+    case SocketResult::NotClosed:
+        switch (result.state()) {
+        case Winsock::sckConnected:
+            return tr("Already connected.") + u' ' + tr(kDisconnectFirst);
+        case Winsock::sckClosing:
+            return tr("The gateway closed the connection.") + u' ' + tr(kDisconnectFirst);
+        case Winsock::sckError:
+            return tr("The last connection failed.") + u' ' + tr(kDisconnectFirst);
+        default:
+            return tr("Already connecting.") + u' ' + tr(kDisconnectFirst);
+        }
+    case SocketResult::NotConnected:
+        switch (result.state()) {
+        case Winsock::sckClosed:
+            return tr("Not sent: no connection is open.");
+        case Winsock::sckClosing:
+            return tr("Not sent: the gateway closed the connection.");
+        case Winsock::sckError:
+            return tr("Not sent: the connection failed.");
+        default:
+            return tr("Not sent: still connecting.");
+        }
+    case SocketResult::WriteFailed:
+        return tr("Not sent: %1.").arg(result.detail());
+    case SocketResult::NoSocket:
+        return result.call() == SocketResult::Connect
+                   ? tr("Not connected: the main window is closed, and its connection with it.")
+                   : tr("Not sent: the main window is closed, and its connection with it.");
+    case SocketResult::Done:
+        break;
+    }
+    return QString();
+}
+
+// Without the main window there is no status line; a message box tells it instead.
+void Form1::showRefusalBox(const SocketResult &result) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Brackmoor Chat"), refusalText(result),
+                    QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 GatewayLink Form1::gatewayLink() {

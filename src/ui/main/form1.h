@@ -95,6 +95,9 @@ private:
     GatewayLink gatewayLink();
     // Tells the user, in the status line, that the socket refused a call.
     void reportRefusal(const SocketResult &result);
+    // A refused socket call in words: what was not done, and why. The one place for them.
+    static QString refusalText(const SocketResult &result);
+    static void showRefusalBox(const SocketResult &result);
     void showConnectionState(int state);
     void showConnectionFailure(Winsock::Failure failure, const QString &detail);
     void setStatus(const QString &text);
