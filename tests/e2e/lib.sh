@@ -141,16 +141,18 @@ e2e_painted() {
 }
 e2e_screenshot() { e2e_wait "painted window $2" e2e_painted "$1" "$E2E_SHOTS/$E2E_NAME-$2.png"; }
 
-# e2e_open NAME KEY KEY PATTERN SHOT [OWNER]: the menu item; the window (OPENED) is centred.
-e2e_open() {
-    local win=${1}_WIN pid=${1}_PID where="the screen"
-    e2e_menu "${!win}" "$2" "$3"
-    e2e_find_window OPENED "${!pid}" "$4"
-    e2e_activate "$OPENED"
-    e2e_screenshot "$OPENED" "$5"
-    [ $# -gt 5 ] && where="its owner"
-    e2e_check "${4//[\\^$]/} opens centred on $where" e2e_centred "$OPENED" "${@:6}"
+# e2e_appears VAR PID PATTERN SHOT [OWNER]: the window (id in VAR) active, painted and centred.
+e2e_appears() {
+    local where="the screen"
+    e2e_find_window "$1" "$2" "$3"
+    e2e_activate "${!1}"
+    e2e_screenshot "${!1}" "$4"
+    [ $# -gt 4 ] && where="its owner"
+    e2e_check "${3//[\\^$]/} opens centred on $where" e2e_centred "${!1}" "${@:5}"
 }
+
+# e2e_open NAME KEY KEY PATTERN SHOT [OWNER]: the menu item of client NAME; the window in OPENED.
+e2e_open() { local win=${1}_WIN pid=${1}_PID && e2e_menu "${!win}" "$2" "$3" && e2e_appears OPENED "${!pid}" "${@:4}"; }
 
 e2e_clipboard_to() { timeout 5 xclip -o -selection clipboard >"$1" 2>/dev/null || : >"$1"; }
 
@@ -171,13 +173,9 @@ e2e_fill() {
 
 # e2e_start_client NAME: sets NAME_PID, NAME_WIN.
 e2e_start_client() {
-    local win=${1}_WIN
     e2e_spawn "client $1" "$E2E_RUN/client-$1.log" "$E2E_CLIENT"
     printf -v "${1}_PID" '%s' "$E2E_PID"
-    e2e_find_window "$win" "$E2E_PID" "$E2E_MAIN_TITLE"
-    e2e_activate "${!win}"
-    e2e_screenshot "${!win}" "main-$1"
-    e2e_check "main window of $1 is centred on the screen" e2e_centred "${!win}"
+    e2e_appears "${1}_WIN" "$E2E_PID" "$E2E_MAIN_TITLE" "main-$1"
 }
 
 # e2e_transcript_matches WIN TEST TEXT: Edit, Select All, Copy, then e2e_file_TEST. The
