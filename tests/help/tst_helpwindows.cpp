@@ -31,9 +31,7 @@ class TestHelpWindows : public QObject {
         return m_window;
     }
     QComboBox *list() const { return m_window->findChild<QComboBox *>(QStringLiteral("Combo1")); }
-    QString shown() const {
-        return m_window->findChild<QLabel *>(QStringLiteral("Label1"))->text();
-    }
+    QString shown() const { return m_window->findChild<QLabel *>("Label1")->text(); }
     // Types or picks `text`, presses `key` in the edit field, then clicks "Answer!".
     void answer(const QString &text, bool typed = true, Qt::Key key = Qt::Key_unknown) {
         if (typed) {
@@ -49,8 +47,7 @@ class TestHelpWindows : public QObject {
                           Qt::LeftButton);
     }
 
-public Q_SLOTS:
-    // Stands in for the user's browser.
+public Q_SLOTS: // the user's browser
     void openUrl(const QUrl &url) { m_opened.append(url); }
 
 private Q_SLOTS:
