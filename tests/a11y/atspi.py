@@ -1,6 +1,5 @@
-"""Reads the client through the accessibility bus as a screen reader does: every window's
-controls by name and role, the text they show, the changes announced, the password masked,
-and the answer boxes' text on a real screenshot. Usage: atspi.py CLIENT OUTDIR X11HINTS"""
+"""The client as a screen reader reads it: controls, texts, announced changes, the masked
+password, answers on a screenshot. Usage: atspi.py CLIENT OUTDIR X11HINTS"""
 import atexit, os, re, subprocess, sys, time
 import pyatspi
 from gi.repository import Gio, GLib
@@ -35,9 +34,7 @@ def registered_events():
     return str(call(bus, "org.a11y.atspi.Registry", "/org/a11y/atspi/registry", "GetRegisteredEvents"))
 
 
-# A changed text must reach the screen reader as an event. The client asks the registry once,
-# as it starts, which events are listened to; so the listener is in place, and the registry
-# says so, before the client starts.
+# The client asks the registry which events are listened to once, as it starts.
 pyatspi.Registry.registerEventListener(lambda e: changed.append(e.source.name if e.source else ""),
                                        "object:property-change:accessible-name")
 wait(lambda: re.search("accessible-?name", registered_events(), re.I), "the registry to know the listener")
@@ -49,8 +46,7 @@ with open(os.path.join(out, "client.log"), "w") as log:
 atexit.register(lambda: process.poll() is None and (process.terminate(), process.wait(10)))
 
 
-def nodes(acc):
-    return pyatspi.findAllDescendants(acc, lambda n: True)
+nodes = lambda acc: pyatspi.findAllDescendants(acc, lambda n: True)
 
 
 def shown(acc):
@@ -67,15 +63,14 @@ def window(caption):
     return wait(lambda: next(w for w in app() if w.name == caption and w.childCount), caption)
 
 
-def find(root, test, what):
-    return wait(lambda: next(n for n in nodes(root) if test(n)), what)
+find = lambda root, test, what: wait(lambda: next(n for n in nodes(root) if test(n)), what)
 
 
 def press(root, role, name):
     find(root, lambda n: n.getRoleName() == role and n.name == name, role + " " + name).queryAction().doAction(0)
 
 
-def hear(pattern):
+def hear(pattern):  # an accessible-name change announced
     wait(lambda: any(re.search(pattern, name) for name in changed), "an announced change to /%s/" % pattern, 10, False)
 
 
@@ -130,7 +125,6 @@ for box in [n for n in nodes(login) if n.getRoleName() in ("text", "password tex
     subprocess.run(["xdotool", "search", "--name", "^Log In$", "windowactivate", "--sync"], timeout=10)
     box.queryComponent().grabFocus()
     subprocess.run(["xdotool", "type", "--delay", "20", secret], check=True, timeout=10)
-    # Served masked (or not at all), but as long as what was typed.
     wait(lambda: box.queryText().characterCount == len(secret), "the typed password", 10, False)
 check("Log In", [("text", r"someone", None), ("password text", r"^Password:\n\**$", None),
                  ("push button", r"^Connect$", None), ("push button", r"^Log On!$", None)])
@@ -144,9 +138,8 @@ for menu, caption, controls in [
     press(main, "menu item", menu)
     check(caption, controls)
 
-# The help and connection windows keep out of the taskbar, the main window does not; a build
-# without the X11 hints leaves it to the window type.
-for caption in ["How do I....", "Battle.net Chat Commands", "System Requirements", "Log In", "Brackmoor Chat v3.05"][:x11_hints * 5]:
+# Only the main window is in the taskbar.
+for caption in ["How do I....", "System Requirements", "Log In", "Brackmoor Chat v3.05"][:x11_hints * 4]:
     state = subprocess.run(["xprop", "-name", caption, "_NET_WM_STATE"], capture_output=True, text=True, timeout=10).stdout
     if ("_NET_WM_STATE_SKIP_TASKBAR" in state) != (caption != "Brackmoor Chat v3.05"):
         failures.append("%s: taskbar state %r" % (caption, state.strip()))

@@ -1,9 +1,6 @@
 #!/bin/sh
-# Reads the real client through the desktop's accessibility bus in a private X server and
-# session bus (atspi.py starts the client once it listens). Usage: atspi.sh CLIENT OUTDIR
-# X11HINTS, X11HINTS 1 when the client has its X11 window-manager hints. Exit 77: a tool is
-# missing. It opens no socket; were it to, its addresses are the accessibility block of
-# tests/common/testaddresses.h (127.0.0.70 to .79).
+# The client on the accessibility bus in a private X server and session bus. Usage: atspi.sh
+# CLIENT OUTDIR X11HINTS (1: built with X11 hints). Exit 77: a tool is missing.
 set -u
 out=$2 py=/usr/bin/python3
 for tool in Xvfb openbox xdotool xprop dbus-run-session /usr/bin/import /usr/bin/convert $py; do
@@ -11,8 +8,7 @@ for tool in Xvfb openbox xdotool xprop dbus-run-session /usr/bin/import /usr/bin
 done
 $py -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
 [ -x /usr/libexec/at-spi-bus-launcher ] || { echo "skipped: at-spi2-core is not installed"; exit 77; }
-# A session bus of its own starts the accessibility bus and its registry when first asked;
-# their sockets go to a runtime directory of its own, apart from other runs.
+# The private session bus starts the accessibility bus, its sockets in a runtime dir of its own.
 if [ -z "${BRACKMOOR_ATSPI_INSIDE:-}" ]; then
     rm -rf "$out" && mkdir -p -m 700 "$out/runtime"
     BRACKMOOR_ATSPI_INSIDE=1 XDG_RUNTIME_DIR=$out/runtime exec timeout 150 dbus-run-session -- sh "$0" "$@"

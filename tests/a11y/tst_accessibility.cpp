@@ -1,6 +1,4 @@
-// What the user sees and hears in each window: text drawn in its own colours whatever the
-// desktop's palette, a visible selection, the clock's text and name, and the keyboard's way
-// through every window.
+// Colours as drawn whatever the palette, the selection, the clock, and keyboard paths.
 #include "ui/main/form1.h"
 #include "ui/singlewindow.h"
 
@@ -28,8 +26,7 @@ int pixelsNear(const QImage &image, const QColor &colour) {
     return count;
 }
 
-// A coloured box: the menu item that opens its window (none: the main window), its name
-// there, what is typed into it and the colours its text must be drawn in.
+// A box: the menu item opening its window (none: the main window), its widget, text typed, colours.
 struct Box {
     const char *name, *menuItem, *widget, *typed;
     QRgb text, ground;
@@ -44,7 +41,6 @@ class TestAccessibility : public QObject {
 
     QPointer<Form1> m_form;
 
-    // The main window when menuItem is empty, else the window the menu item opens; active.
     QWidget *open(const QString &menuItem) {
         QWidget *window = menuItem.isEmpty() ? m_form.data() : nullptr;
         const QWidgetList before = QApplication::topLevelWidgets();
@@ -78,13 +74,11 @@ private Q_SLOTS:
         QTest::addColumn<Box>("box");
         const QRgb black = qRgb(0, 0, 0), yellow = qRgb(255, 255, 0), green = qRgb(0, 192, 0);
         const Box boxes[] = {{"answer", "mnuHow", "Label1", "", green, black},
-                             {"description", "mnuChat", "Label1", "", green, black},
                              {"question list", "mnuHow", "Combo1", "", qRgb(255, 0, 0), black},
                              {"transcript", "", "Text2", "", yellow, black},
                              {"input line", "", "Text1", "hello", qRgb(255, 255, 255), black},
                              {"clock", "", "Label1", "", black, qRgb(192, 192, 192)},
                              {"user name", "mnuLogIn", "Text1", "someone", yellow, black},
-                             {"password", "mnuLogIn", "Text2", "secret", yellow, black},
                              {"server", "mnuLogIn", "Combo1", "", yellow, black},
                              {"address", "mnuIP", "Text1", "10.0.0.1", yellow, black}};
         for (bool dark : {false, true}) {
@@ -112,7 +106,6 @@ private Q_SLOTS:
             window->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
         }
         QTRY_VERIFY(!label || !label->text().isEmpty());
-        // Inside the frame, as the window draws it.
         const QImage drawn =
             window->grab(QRect(widget->mapTo(window, QPoint(2, 2)), widget->size() - QSize(4, 4)))
                 .toImage();
@@ -121,8 +114,7 @@ private Q_SLOTS:
         QVERIFY(pixelsNear(drawn, box.ground) > drawn.width() * drawn.height() / 2);
     }
 
-    // A selection in the transcript stays shown when the focus moves on, in a highlight far
-    // from its text in lightness.
+    // The transcript's selection stays shown without the focus, its text readable on it.
     void selectionDrawnVisibly() {
         auto *transcript = m_form->findChild<QWidget *>(QStringLiteral("Text2"));
         QTest::mouseClick(transcript, Qt::LeftButton);
@@ -135,8 +127,7 @@ private Q_SLOTS:
         QVERIFY(std::abs(qGray(highlight.rgb()) - qGray(text.rgb())) >= 96);
     }
 
-    // The clock shows the region's long time, 12- or 24-hour, without the zone that Qt's long
-    // format adds; a screen reader reads the time as the label's name.
+    // The region's long time without the zone Qt adds, and the same as the label's name.
     void clockFollowsTheRegion_data() {
         QTest::addColumn<QString>("locale");
         QTest::addColumn<QString>("time");
@@ -159,10 +150,8 @@ private Q_SLOTS:
                  clock->text());
     }
 
-    // Tab from the first control visits every control that takes the keyboard (the
-    // transcript takes it by click only); Return, Enter or Space presses the focused button
-    // once, and Return in the input line does not press Send. The connection windows' tab
-    // order has tests of its own.
+    // Tab visits every tab stop; Return, Enter or Space presses the focused button once;
+    // Return in the input line does not press Send.
     void keyboard_data() {
         QTest::addColumn<QString>("menuItem");
         QTest::addColumn<int>("key");

@@ -1,34 +1,29 @@
-# Shared steps of the end-to-end scenarios: a private X server with openbox, the local gateway
-# on a loopback address of its own (the end-to-end block, 127.0.0.40 to .49, listed in
-# tests/common/testaddresses.h) and the real client, driven with keys as a user would. Every
-# wait is for an observable condition with a deadline; every process started is ended by its
-# PID on exit. Exit 77: a tool or the loopback addresses are missing.
+# Shared steps: Xvfb with openbox, the gateway on 127.0.0.40-.49 and the real client driven with
+# keys. Every wait has a deadline; every process is ended by its PID. Exit 77: a tool is missing.
 
 set -euo pipefail
 export LC_ALL=C.UTF-8
 
 E2E_TIMEOUT=${E2E_TIMEOUT:-20} # seconds that any one condition may take
 E2E_MAIN_TITLE='^Brackmoor Chat v3\.05$'
-# The transcript's first line: TAB, 17 blanks, TAB, the greeting, CR LF.
 E2E_WELCOME=$'\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\r\n'
+E2E_LOGON_END=$'1018 INFO "Welcome to Brackmoor test gateway!"\r\n1019 ERROR "This gateway creates accounts on first use; they last until it stops."\r\n'
 E2E_PIDS=() E2E_FAILED=() E2E_CHECKS=0
 
 e2e_log() { printf '[%3ds] %s\n' "$SECONDS" "$*"; }
-# A text file with its control characters visible (^M for CR, ^I for TAB).
 e2e_show() { cat -A -- "$1" | sed 's/^/    | /'; }
 
 e2e_fail() {
     e2e_log "FAIL: $*"
-    if [ -s "$E2E_RUN/gateway.log" ]; then echo "  gateway output:" && e2e_show "$E2E_RUN/gateway.log"; fi
+    [ ! -s "$E2E_RUN/gateway.log" ] || { echo "  gateway output:" && e2e_show "$E2E_RUN/gateway.log"; }
     exit 1
 }
 
-# e2e_check WHAT COMMAND...: a check whose failure is recorded while the scenario goes on.
+# e2e_check WHAT COMMAND...: a failure is recorded and the scenario goes on.
 e2e_check() {
     local what=$1
-    shift
     E2E_CHECKS=$((E2E_CHECKS + 1))
-    if "$@"; then e2e_log "ok: $what"; else E2E_FAILED+=("$what") && e2e_log "FAIL (going on): $what"; fi
+    if "${@:2}"; then e2e_log "ok: $what"; else E2E_FAILED+=("$what") && e2e_log "FAIL (going on): $what"; fi
 }
 
 e2e_begin() {
@@ -38,18 +33,15 @@ e2e_begin() {
         command -v "$tool" >/dev/null 2>&1 ||
             { echo "SKIP: $tool is missing (Debian: xvfb openbox xdotool xclip wmctrl x11-utils imagemagick)"; exit 77; }
     done
-    [ "$(uname -s)" = Linux ] || { echo "SKIP: loopback addresses other than 127.0.0.1 need Linux"; exit 77; }
     rm -rf "$E2E_RUN" "$E2E_SHOTS/$E2E_NAME"-*.png
     mkdir -p "$E2E_RUN/config" "$E2E_RUN/cache" "$E2E_SHOTS" && mkdir -m 700 "$E2E_RUN/runtime"
     trap e2e_cleanup EXIT
     trap 'exit 130' INT TERM HUP
-    # The client talks to our X server only, with Qt's own look and no desktop session.
     export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR=$E2E_RUN/runtime XDG_CONFIG_HOME=$E2E_RUN/config \
         XDG_CACHE_HOME=$E2E_RUN/cache
     unset QT_QPA_PLATFORMTHEME QT_STYLE_OVERRIDE QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS \
         QT_AUTO_SCREEN_SCALE_FACTOR DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY XAUTHORITY
     e2e_log "scenario $E2E_NAME; logs in $E2E_RUN"
-    # The first free display, its number on fd 3; unchanged when xdotool or xclip leaves.
     Xvfb -displayfd 3 -noreset -nolisten tcp -screen 0 1280x1024x24 3>"$E2E_RUN/display" \
         >"$E2E_RUN/xvfb.log" 2>&1 &
     E2E_PIDS+=($!)
@@ -59,23 +51,16 @@ e2e_begin() {
     e2e_wait "window manager on $DISPLAY" eval 'wmctrl -m >/dev/null 2>&1'
 }
 
-# e2e_spawn NAME LOG COMMAND...: starts COMMAND in the background, output to LOG; sets E2E_PID.
-e2e_spawn() {
-    local name=$1 log=$2
-    shift 2
-    "$@" >"$log" 2>&1 &
-    E2E_PID=$!
-    E2E_PIDS+=("$E2E_PID")
-    e2e_log "started $name (pid $E2E_PID)"
+e2e_spawn() { # NAME LOG COMMAND...: sets E2E_PID
+    "${@:3}" >"$2" 2>&1 &
+    E2E_PID=$! && E2E_PIDS+=("$E2E_PID") && e2e_log "started $1 (pid $E2E_PID)"
 }
 
-# True once the process has ended, reaped or not.
 e2e_process_ended() { local stat; stat=$(ps -o stat= -p "$1" 2>/dev/null) || return 0; [[ $stat == Z* ]]; }
 
 e2e_cleanup() {
     local status=$? pid i
     trap - EXIT INT TERM HUP
-    # Newest first: the clients before the gateway, the window manager before its X server.
     for ((i = ${#E2E_PIDS[@]} - 1; i >= 0; i--)); do
         e2e_process_ended "${E2E_PIDS[i]}" || kill -TERM "${E2E_PIDS[i]}" 2>/dev/null || true
     done
@@ -92,32 +77,19 @@ e2e_end() {
     exit 0
 }
 
-# e2e_poll SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds or the time is up.
-e2e_poll() {
+e2e_poll() { # SECONDS COMMAND...
     local deadline=$((SECONDS + $1))
-    shift
-    until "$@"; do
-        [ "$SECONDS" -lt "$deadline" ] || return 1
-        sleep 0.1
-    done
+    until "${@:2}"; do [ "$SECONDS" -lt "$deadline" ] && sleep 0.1 || return 1; done
 }
-
-e2e_wait() {
-    local what=$1
-    shift
-    e2e_poll "$E2E_TIMEOUT" "$@" || e2e_fail "no $what after ${E2E_TIMEOUT} s"
-}
+e2e_wait() { e2e_poll "$E2E_TIMEOUT" "${@:2}" || e2e_fail "no $1 after ${E2E_TIMEOUT} s"; }
 
 e2e_file_is() { printf '%s' "$2" | cmp -s - "$1"; }
 e2e_file_has() { grep -qF -- "$2" "$1"; }
 e2e_file_ends_with() { tail -c "$(printf '%s' "$2" | wc -c)" "$1" | cmp -s - <(printf '%s' "$2"); }
 e2e_file_starts_with() { head -c "$(printf '%s' "$2" | wc -c)" "$1" | cmp -s - <(printf '%s' "$2"); }
-# The same lines in any order: for text typed and received at the same time.
 e2e_file_lines_are() { cmp -s <(sort "$1") <(printf '%s' "$2" | sort); }
 e2e_count() { grep -cF -- "$2" "$1" || true; }
 
-# e2e_start_gateway ADDRESS: the local gateway (flood quota on, as it starts by default) on
-# ADDRESS:6112. Sets E2E_ADDRESS.
 e2e_start_gateway() {
     E2E_ADDRESS=$1
     e2e_spawn "gateway on $1" "$E2E_RUN/gateway.log" "$E2E_GATEWAY" "$1"
@@ -127,7 +99,6 @@ e2e_start_gateway() {
     ! e2e_process_ended "$E2E_GATEWAY_PID" || e2e_fail "the gateway did not listen on $1:6112"
 }
 
-# e2e_find_window VAR PID PATTERN: waits for a window of PID captioned PATTERN; its id in VAR.
 e2e_find_window() {
     local id
     id=$(timeout "$E2E_TIMEOUT" xdotool search --sync --onlyvisible --all --pid "$2" \
@@ -140,8 +111,6 @@ e2e_window_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewa
 e2e_window_gone() { ! e2e_window_shown "$1"; }
 e2e_keys() { xdotool key --delay 30 "$@"; }
 e2e_type() { xdotool type --delay 15 -- "$1"; }
-# The title-bar close box, through the window manager.
-e2e_close_box() { wmctrl -i -c "$1"; }
 
 # Qt ignores keys sent to a window directly, so every key goes to the active window.
 e2e_activate() {
@@ -149,10 +118,8 @@ e2e_activate() {
         e2e_fail "window $1 could not be activated"
 }
 
-# e2e_menu WIN KEY...: activates the window and chooses a menu item by its access keys.
 e2e_menu() { e2e_activate "$1" && e2e_keys "${@:2}"; }
 
-# e2e_centre ID: sets CX CY to twice the centre of the window's client area.
 e2e_centre() {
     eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
         /Width:/ {w = $NF} /Height:/ {h = $NF} END {print "CX=" 2 * x + w, "CY=" 2 * y + h}')"
@@ -167,36 +134,34 @@ e2e_centred() {
     [ "${dx#-}" -le 60 ] && [ "${dy#-}" -le 60 ]
 }
 
-# An unpainted window is one flat colour; keys sent before it is painted may be lost.
+# An unpainted window is one flat colour, and keys sent to it may be lost. Keeps the shot.
 e2e_painted() {
     /usr/bin/import -window "$1" -frame "$2" 2>/dev/null &&
         [ "$(/usr/bin/identify -format '%k' "$2" 2>/dev/null)" -gt 8 ]
 }
-
-# e2e_screenshot ID NAME: waits until the window is painted; keeps screenshots/SCENARIO-NAME.png.
 e2e_screenshot() { e2e_wait "painted window $2" e2e_painted "$1" "$E2E_SHOTS/$E2E_NAME-$2.png"; }
 
-# e2e_open NAME KEYS... PATTERN SHOT [OWNER]: the menu item by its access keys in client NAME's
-# main window; the window captioned PATTERN (id in OPENED), centred on the screen or OWNER.
-e2e_open() {
-    local win=${1}_WIN pid=${1}_PID where="the screen"
-    e2e_menu "${!win}" "$2" "$3"
-    e2e_find_window OPENED "${!pid}" "$4"
-    e2e_activate "$OPENED"
-    e2e_screenshot "$OPENED" "$5"
-    [ $# -gt 5 ] && where="its owner"
-    e2e_check "${4//[\\^$]/} opens centred on $where" e2e_centred "$OPENED" "${@:6}"
+# e2e_appears VAR PID PATTERN SHOT [OWNER]: the window (id in VAR) active, painted and centred.
+e2e_appears() {
+    local where="the screen"
+    e2e_find_window "$1" "$2" "$3"
+    e2e_activate "${!1}"
+    e2e_screenshot "${!1}" "$4"
+    [ $# -gt 4 ] && where="its owner"
+    e2e_check "${3//[\\^$]/} opens centred on $where" e2e_centred "${!1}" "${@:5}"
 }
+
+# e2e_open NAME KEY KEY PATTERN SHOT [OWNER]: the menu item of client NAME; the window in OPENED.
+e2e_open() { local win=${1}_WIN pid=${1}_PID && e2e_menu "${!win}" "$2" "$3" && e2e_appears OPENED "${!pid}" "${@:4}"; }
 
 e2e_clipboard_to() { timeout 5 xclip -o -selection clipboard >"$1" 2>/dev/null || : >"$1"; }
 
-# The focused box's whole text (Ctrl+A, Ctrl+C) in FIELD.
+# The focused box's whole text in FIELD.
 e2e_copy_field() { e2e_keys ctrl+a ctrl+c && e2e_clipboard_to "$E2E_RUN/field.txt" && FIELD=$(cat "$E2E_RUN/field.txt"); }
 e2e_field_is() { e2e_copy_field && [ "$FIELD" = "$1" ]; }
 
-# e2e_fill TEXT: the focused box's text replaced, typed again if keys were lost.
+# e2e_fill TEXT: replaces the focused box's text, typed again if keys were lost.
 e2e_fill() {
-    local _
     for _ in 1 2 3; do
         e2e_keys ctrl+a
         e2e_type "$1"
@@ -206,45 +171,34 @@ e2e_fill() {
     e2e_fail "could not type \"$1\" into the focused box"
 }
 
-# e2e_start_client NAME: a client and its painted, centred main window; sets NAME_PID, NAME_WIN.
+# e2e_start_client NAME: sets NAME_PID, NAME_WIN.
 e2e_start_client() {
-    local win=${1}_WIN
     e2e_spawn "client $1" "$E2E_RUN/client-$1.log" "$E2E_CLIENT"
     printf -v "${1}_PID" '%s' "$E2E_PID"
-    e2e_find_window "$win" "$E2E_PID" "$E2E_MAIN_TITLE"
-    e2e_activate "${!win}"
-    e2e_screenshot "${!win}" "main-$1"
-    e2e_check "main window of $1 is centred on the screen" e2e_centred "${!win}"
+    e2e_appears "${1}_WIN" "$E2E_PID" "$E2E_MAIN_TITLE" "main-$1"
 }
 
-# e2e_transcript_matches WIN TEST TEXT: copies the transcript out as a user does (Edit, Select
-# All, Edit, Copy) and applies e2e_file_TEST. It stays selected: the next echo replaces it.
+# e2e_transcript_matches WIN TEST TEXT: Edit, Select All, Copy, then e2e_file_TEST. The
+# transcript stays selected: the next echo replaces it.
 e2e_transcript_matches() {
     e2e_menu "$1" alt+e s alt+e c
     e2e_clipboard_to "$E2E_RUN/transcript-$1.txt"
     "e2e_file_$2" "$E2E_RUN/transcript-$1.txt" "$3"
 }
 
-# e2e_wait_transcript WIN WHAT TEST TEXT: waits until the transcript passes the test.
 e2e_wait_transcript() {
     e2e_poll "$E2E_TIMEOUT" e2e_transcript_matches "$1" "$3" "$4" && { e2e_log "ok: transcript $2"; return 0; }
-    echo "  transcript now:"
-    e2e_show "$E2E_RUN/transcript-$1.txt"
+    echo "  transcript now:" && e2e_show "$E2E_RUN/transcript-$1.txt"
     e2e_fail "transcript $2"
 }
 
-# Checks the transcript as last read, without stopping the scenario.
-e2e_check_transcript() { e2e_check "transcript $2" "e2e_file_$3" "$E2E_RUN/transcript-$1.txt" "$4"; }
-
-# e2e_say WIN TEXT: TEXT and Enter in the main window's input line, which has the focus.
 e2e_say() { e2e_activate "$1" && e2e_fill "$2" && e2e_keys Return; }
 
-# e2e_log_on NAME SERVER USER PASSWORD: File, LogIn; SERVER and Connect, then (once the gateway
-# has the connection) USER, PASSWORD and Enter for "Log On!"; waits for the gateway's answer.
+# e2e_log_on NAME SERVER USER PASSWORD: File, LogIn, SERVER, Connect, USER, PASSWORD, Enter.
 e2e_log_on() {
     local win=${1}_WIN connections
     e2e_open "$1" alt+f l '^Log In$' login
-    # From the user-name box: the server box is last in the tab order, Connect before it.
+    # From the user-name box the server box is last in the tab order, Connect before it.
     e2e_keys shift+Tab
     e2e_fill "$2"
     connections=$(e2e_count "$E2E_RUN/gateway.log" Connected)
@@ -256,13 +210,12 @@ e2e_log_on() {
     e2e_fill "$3"
     e2e_keys Tab ctrl+a
     e2e_type "$4"
-    # Enter in the password box presses "Log On!", which closes the window.
-    e2e_keys Return
+    e2e_keys Return # presses "Log On!"
     e2e_wait "closing of the log-in window after Log On!" e2e_window_gone "$OPENED"
-    e2e_wait_transcript "${!win}" "has the log-on answer \"2010 NAME $3\"" has "2010 NAME $3"
+    e2e_wait_transcript "${!win}" "ends with the log-on answer" ends_with "$E2E_LOGON_END"
 }
 
-# e2e_peer NAME USER: a scripted client on /dev/tcp, logged on; what it receives in NAME.log.
+# e2e_peer NAME USER: a scripted client, logged on; what it receives in NAME.log.
 e2e_peer() {
     local fd
     exec {fd}<>"/dev/tcp/$E2E_ADDRESS/6112" || e2e_fail "peer $1 could not connect"
@@ -283,7 +236,6 @@ e2e_wait_peer() {
 
 e2e_wait_exit() {
     e2e_wait "end of $2 (pid $1)" e2e_process_ended "$1"
-    local status=0
-    wait "$1" || status=$?
+    local status=0 && wait "$1" || status=$?
     e2e_check "$2 ended with status 0 (status $status)" test "$status" -eq 0
 }

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# End to end: the help windows open from the Help menu, each once, and close; closing the main
-# window ends its connection while a help window that outlives it keeps the program running,
-# and the program ends with its last window. Usage: windows.sh CLIENT GATEWAY OUTDIR
+# End to end: each help window opens once and closes; a help window outliving the main window
+# keeps the program running until it closes. Usage: windows.sh CLIENT GATEWAY OUTDIR
 # shellcheck source=lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 
@@ -13,7 +12,6 @@ e2e_wait_transcript "$user_WIN" "is the welcome line alone" is "$E2E_WELCOME"
 e2e_log "step: Help, About, twice, then Close"
 e2e_open user alt+h a '^About Brackmoor Chat v3\.05$' about
 about=$OPENED
-# A second Help, About brings the open window to the front instead of opening another.
 e2e_menu "$user_WIN" alt+h a
 e2e_wait "the About window active again" eval '[ "$(xdotool getactivewindow)" = "$about" ]'
 e2e_check "Help, About again leaves one About window" \
@@ -29,10 +27,10 @@ e2e_wait "closing of the System Requirements window after Close" e2e_window_gone
 e2e_log "step: the look-ups, each closed with its close box"
 e2e_open user alt+h h '^How do I\.\.\.\.$' how "$user_WIN" # centred on the main window
 e2e_fill 'typed'
-e2e_close_box "$OPENED"
+wmctrl -i -c "$OPENED"
 e2e_wait "closing of the How do I.... window" e2e_window_gone "$OPENED"
 e2e_open user alt+h b '^Battle\.net Chat Commands$' chatcom
-e2e_close_box "$OPENED"
+wmctrl -i -c "$OPENED"
 e2e_wait "closing of the Battle.net Chat Commands window" e2e_window_gone "$OPENED"
 
 e2e_log "step: logged on and watched by a peer, the main window closes while How do I.... stays open"
@@ -43,16 +41,15 @@ e2e_find_window how "$user_PID" '^How do I\.\.\.\.$'
 e2e_activate "$how"
 e2e_check "the reopened question box shows \"Select your Question...\" again" \
     e2e_poll 5 e2e_field_is 'Select your Question...'
-e2e_close_box "$user_WIN"
+wmctrl -i -c "$user_WIN"
 e2e_wait "closing of the main window" e2e_window_gone "$user_WIN"
 e2e_wait_peer bob '1003 LEAVE user 0010'
-# Typing into the window that is left and copying it back is a round trip through the
-# running program.
+# Typed and copied back: a round trip through the running program.
 e2e_activate "$how"
 e2e_fill 'still running'
 e2e_check "the program runs on with the How do I.... window" e2e_window_shown "$how"
 
 e2e_log "step: closing the last window ends the program"
-e2e_close_box "$how"
+wmctrl -i -c "$how"
 e2e_wait_exit "$user_PID" "the client after its last window closed"
 e2e_end
