@@ -74,11 +74,13 @@ private Q_SLOTS:
         QTest::addColumn<Box>("box");
         const QRgb black = qRgb(0, 0, 0), yellow = qRgb(255, 255, 0), green = qRgb(0, 192, 0);
         const Box boxes[] = {{"answer", "mnuHow", "Label1", "", green, black},
+                             {"description", "mnuChat", "Label1", "", green, black},
                              {"question list", "mnuHow", "Combo1", "", qRgb(255, 0, 0), black},
                              {"transcript", "", "Text2", "", yellow, black},
                              {"input line", "", "Text1", "hello", qRgb(255, 255, 255), black},
                              {"clock", "", "Label1", "", black, qRgb(192, 192, 192)},
                              {"user name", "mnuLogIn", "Text1", "someone", yellow, black},
+                             {"password", "mnuLogIn", "Text2", "secret", yellow, black},
                              {"server", "mnuLogIn", "Combo1", "", yellow, black},
                              {"address", "mnuIP", "Text1", "10.0.0.1", yellow, black}};
         for (bool dark : {false, true}) {
