@@ -19,9 +19,11 @@ namespace {
 const QString kProgram = QStringLiteral(GATEWAY_BINARY);
 const QString kProgramAddress = TestAddresses::address(TestAddresses::kGatewayTool, 1);
 
-// A scripted chat client for the gateway tests: a real TCP socket that gathers what the
-// gateway sends, so that a test can wait for bytes and take them in order. The end of the
-// connection shows in what was received as kClosed.
+QByteArray record(const QByteArray &name, const QByteArray &password = "pw") {
+    return "\x03\x04" + name + "\r\n" + password + "\r\n";
+}
+
+// A real TCP client gathering what the gateway sends; its end shows as kClosed.
 struct ChatClient {
     static constexpr char kClosed[] = "<closed>";
 
@@ -33,10 +35,9 @@ struct ChatClient {
         socket.connectToHost(QHostAddress(address), 6112);
         return socket.waitForConnected();
     }
-    // Connects, sends the log-on record as the client program does and takes the answer.
     bool logOn(const QString &address, const QByteArray &name, const QByteArray &password = "pw") {
         if (connectTo(address))
-            send("\x03\x04" + name + "\r\n" + password + "\r\n");
+            send(record(name, password));
         return !waitFor("they last until it stops.\"\r\n").isNull();
     }
     void send(const QByteArray &bytes) {
@@ -74,7 +75,6 @@ struct Gateway : QProcess {
         terminate();
         waitForFinished();
     }
-    // Waits until the gateway has printed `line` as a whole line.
     bool printed(const QString &line) {
         return QTest::qWaitFor([&] {
             output += readAllStandardOutput();
@@ -103,10 +103,6 @@ const QByteArray kQuota = "1019 ERROR \"Your message quota has been exceeded!\"\
 
 QByteArray talk(const QByteArray &name, const QByteArray &text) {
     return "1005 TALK " + name + " 0010 \"" + text + "\"\r\n";
-}
-
-QByteArray record(const QByteArray &name, const QByteArray &password = "pw") {
-    return "\x03\x04" + name + "\r\n" + password + "\r\n";
 }
 
 // A row logs on the first `users` of alice, bob and carol (clients 0, 1, 2), connects one more
@@ -238,8 +234,7 @@ void TestGateway::conversation() {
         if (step.at(1) == '>')
             client.send(bytes);
     }
-    // Nothing else came, and nobody was disconnected unasked; over its quota, a client would
-    // be refused the question.
+    // Nothing else came and nobody was dropped (over quota the question would be refused).
     for (int i = 0; i < users && !quota; ++i) {
         ChatClient &client = clients[i];
         const bool connected = client.socket.state() == QAbstractSocket::ConnectedState;
@@ -247,8 +242,7 @@ void TestGateway::conversation() {
     }
 }
 
-// However much a client sends without a line end, the gateway holds none of it; a quota that
-// has refused lines lets them pass again once its window has gone by.
+// An endless line is not held; a refusing quota passes again after its window.
 void TestGateway::readerAndQuotaHoldLittle() {
     LineReader reader;
     QVERIFY(reader.feed(QByteArray(1 << 20, 'x')).isEmpty());
@@ -263,8 +257,7 @@ void TestGateway::slowReaderIsDropped() {
     m_server->setFloodQuota(false);
     ChatClient talker;
     QVERIFY(talker.logOn(m_address, "talker"));
-    // A client that logs on and then never reads: its socket takes a few bytes and leaves the
-    // rest in the system's buffers, so the gateway's queue for it fills.
+    // Logs on and never reads, so that the gateway's queue for it fills.
     QTcpSocket sleeper;
     sleeper.setReadBufferSize(4096);
     sleeper.connectToHost(QHostAddress(m_address), GatewayServer::kPort);
