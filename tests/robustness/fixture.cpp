@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QThread>
 
-// The probes read what only Linux tells; elsewhere they say so.
 #if defined(BRACKMOOR_USE_LINUX)
 #include <linux/sockios.h>
 #include <sys/ioctl.h>
@@ -68,8 +67,7 @@ QByteArray chatLines(qsizetype size, QByteArrayView word) {
 }
 
 bool listenSilently(QTcpServer &server, const QString &address) {
-    // Nothing is taken from the queue: with no room for pending connections the server never
-    // accepts, and with a backlog of 0 the kernel's queue is full after the first.
+    // Never accepted, and with a backlog of 0 the kernel's queue is full after the first.
     server.setMaxPendingConnections(0);
     server.setListenBacklogSize(0);
     if (!server.listen(QHostAddress(address), FakeGateway::kPort))

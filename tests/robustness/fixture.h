@@ -20,26 +20,20 @@
 
 #include <memory>
 
-// Why the kernel's send queue and the resident memory cannot be read in this build (they are
-// read through Linux interfaces); null where they can.
+// Why the send-queue and memory probes cannot work in this build; null where they can.
 extern const char *const kProbesMissing;
 // The process's resident memory in bytes, or -1.
 qint64 residentBytes();
-// Waits until the peer has acknowledged every byte `socket` wrote; with `turnLoop` false
-// without turning the event loop, so that nothing in this process reads them meanwhile.
+// Waits until the peer acknowledged all `socket` wrote, turning the event loop only if asked.
 bool waitAcknowledged(QTcpSocket *socket, bool turnLoop);
-// Listens on `address`:6112 with an accept queue that is full and never emptied, so that the
-// kernel drops every further SYN; whether a connect made now hangs.
+// Listens on `address`:6112 with a full accept queue; whether a connect made now hangs.
 bool listenSilently(QTcpServer &server, const QString &address);
-// The characters a byte stream must show as: decoded in one piece, and ended as the socket
-// ends it once the gateway has closed (bytes of an unfinished character shown as they are).
+// The characters `bytes` must show as, decoded in one piece (and flushed if `ended`).
 QString decodeWhole(QByteArrayView bytes, bool ended);
 // Numbered chat lines with `word` in each, `size` bytes in all (the last one cut short).
 QByteArray chatLines(qsizetype size, QByteArrayView word);
 
-// Turns the event loop until `done()` holds or `msecs` have passed, without the fixed sleeps
-// of QTest::qWaitFor, so that a flood is taken as fast as the window can; `longestTurn` gets
-// the longest time one turn of the loop took, which is how long the window stood still.
+// Like QTest::qWaitFor without its sleeps; `longestTurn` gets the longest turn of the loop.
 template<typename Done> bool spinUntil(Done done, int msecs = 5000, qint64 *longestTurn = nullptr) {
     QTimer wake; // something to wake the loop even when nothing else happens
     wake.start(5);
@@ -63,8 +57,7 @@ template<typename T> T *child(const QObject *parent, const char *name) {
     return found;
 }
 
-// The base of the robustness tests: a fresh main window for every test, driven as the user
-// drives it (menus, the log-in window, the input line) and read through its controls' names.
+// A fresh main window for every test, driven as the user drives it.
 class MainWindowTest : public QObject {
     Q_OBJECT
 
@@ -76,7 +69,6 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
-        // The secondary windows have no owner; deleting one may take others with it.
         QList<QPointer<QWidget>> windows;
         for (QWidget *window : QApplication::topLevelWidgets())
             if (!window->parent() && window != form.get())
@@ -87,7 +79,6 @@ private Q_SLOTS:
 
 protected:
     static QString address(int i) { return TestAddresses::address(TestAddresses::kRobustness, i); }
-    // The shown secondary window with this object name, or nullptr.
     static QWidget *openWindow(const char *name) {
         for (QWidget *window : QApplication::topLevelWidgets())
             if (window->isVisible() && window->objectName() == QLatin1StringView(name))
@@ -124,10 +115,8 @@ protected:
         QTest::keyClick(input, Qt::Key_Return);
     }
 
-    // Whatever state the connection is left in, Send and "Log On!" say why they cannot send,
-    // keep what was typed and leave the state as it is; after Disconnect and Connect both go
-    // out through a gateway on `spare` (and Connect pressed again while connected changes
-    // nothing).
+    // Send and "Log On!" fail with `sendFails` keeping what was typed, which goes out to a
+    // gateway on `spare` after Disconnect and Connect (a second Connect changing nothing).
     void nothingTypedIsLost(const QString &sendFails, const QString &spare) const {
         const int state = socket()->State();
         typeLine(QStringLiteral("kept"));

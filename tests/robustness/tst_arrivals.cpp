@@ -15,10 +15,7 @@ QByteArray allBytes(int from, int to, char between = 0) {
     return bytes;
 }
 
-// Characters that must never reach the screen as they are: C0 controls but TAB (a CR LF
-// pair is a line break, not a character of the line), DEL, C1 controls, the line and
-// paragraph separators, bidirectional embeddings, overrides and isolates, and surrogates
-// that are not part of a pair.
+// C0 but TAB, DEL, C1, line and paragraph separators, bidi controls and lone surrogates.
 bool drawnAsIs(QStringView shown, qsizetype i) {
     const char16_t c = shown.at(i).unicode();
     if (QChar::isHighSurrogate(c))
@@ -31,12 +28,8 @@ bool drawnAsIs(QStringView shown, qsizetype i) {
 
 } // namespace
 
-// Whatever a gateway sends before it closes the connection reaches the transcript through the
-// real socket exactly as decoding it in one piece gives: hostile bytes at once or one per
-// arrival, a megabyte line in kilobyte pieces, tens of megabytes of lines as fast as loopback
-// carries them. Nothing is read as markup or drawn as a control, the window never stands still
-// for seconds, and memory stays in proportion to the text. (The benchmark has the speed
-// figures and the timer's lateness target; the longest stall is printed here.)
+// What a gateway sends before closing shows exactly as decoded in one piece, never as markup
+// or controls, without the window standing still and with memory in proportion to the text.
 class tst_Arrivals : public MainWindowTest {
     Q_OBJECT
 
@@ -113,8 +106,7 @@ private Q_SLOTS:
         QVERIFY2(stall < 2000, "the window stood still");
         const qint64 residentGrowth = residentBytes() - residentBefore;
         const TranscriptDocument &document = transcript()->document();
-        // What the transcript holds: two bytes a character and the start of every line. Room
-        // to grow and the rest of the program come on top.
+        // Two bytes a character and the start of every line.
         const qint64 held = 2 * expected.size() + qint64(sizeof(qsizetype)) * document.lineCount();
         QCOMPARE(transcript()->length(), expected.size());
         QVERIFY(text() == expected);
@@ -123,9 +115,7 @@ private Q_SLOTS:
             status(),
             u"The gateway closed the connection. Choose Disconnect before connecting again."_s);
 
-        // On screen every troublemaker is a visible symbol, one for one; a line of the
-        // document for every line break, and long lines cut into pieces, so that no line
-        // costs more to lay out than a short one.
+        // Troublemakers shown one for one as symbols; long lines cut into pieces.
         qsizetype breaks = 0;
         for (qsizetype line = 0; line < document.lineCount(); ++line) {
             const QString shown = document.displayText(line);

@@ -19,9 +19,11 @@ namespace {
 const QString kProgram = QStringLiteral(GATEWAY_BINARY);
 const QString kProgramAddress = TestAddresses::address(TestAddresses::kGatewayTool, 1);
 
-// A scripted chat client for the gateway tests: a real TCP socket that gathers what the
-// gateway sends, so that a test can wait for bytes and take them in order. The end of the
-// connection shows in what was received as kClosed.
+QByteArray record(const QByteArray &name, const QByteArray &password = "pw") {
+    return "\x03\x04" + name + "\r\n" + password + "\r\n";
+}
+
+// A real TCP client gathering what the gateway sends; its end shows as kClosed.
 struct ChatClient {
     static constexpr char kClosed[] = "<closed>";
 
@@ -33,10 +35,9 @@ struct ChatClient {
         socket.connectToHost(QHostAddress(address), 6112);
         return socket.waitForConnected();
     }
-    // Connects, sends the log-on record as the client program does and takes the answer.
     bool logOn(const QString &address, const QByteArray &name, const QByteArray &password = "pw") {
         if (connectTo(address))
-            send("\x03\x04" + name + "\r\n" + password + "\r\n");
+            send(record(name, password));
         return !waitFor("they last until it stops.\"\r\n").isNull();
     }
     void send(const QByteArray &bytes) {
@@ -74,7 +75,6 @@ struct Gateway : QProcess {
         terminate();
         waitForFinished();
     }
-    // Waits until the gateway has printed `line` as a whole line.
     bool printed(const QString &line) {
         return QTest::qWaitFor([&] {
             output += readAllStandardOutput();
@@ -105,10 +105,6 @@ QByteArray talk(const QByteArray &name, const QByteArray &text) {
     return "1005 TALK " + name + " 0010 \"" + text + "\"\r\n";
 }
 
-QByteArray record(const QByteArray &name, const QByteArray &password = "pw") {
-    return "\x03\x04" + name + "\r\n" + password + "\r\n";
-}
-
 // A row logs on the first `users` of alice, bob and carol (clients 0, 1, 2), connects one more
 // that sends nothing (it has a second to log on), and plays its steps: "N>" and bytes client N
 // sends ("N)" one byte at a time), "N<" and bytes client N must receive next.
@@ -122,226 +118,215 @@ void row(const char *name, int users, const QByteArrayList &steps, bool quota = 
 class TestGateway : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void init();
-    void cleanup() { m_server.reset(); }
-
-    void conversation_data();
-    void conversation();
-    void readerAndQuotaHoldLittle();
-    void slowReaderIsDropped();
-    void programServesAndStopsOnSignal_data();
-    void programServesAndStopsOnSignal();
-    void programFailsClearly_data();
-    void programFailsClearly();
-
-private:
     const QString m_address = TestAddresses::address(TestAddresses::kGatewayTool, 0);
     std::unique_ptr<GatewayServer> m_server;
-};
 
-void TestGateway::init() {
-    SKIP_WITHOUT_LOOPBACK_ALIASES();
-    m_server = std::make_unique<GatewayServer>();
-    m_server->setLogOnTimeout(1000);
-    QVERIFY2(m_server->listen(QHostAddress(m_address)), qPrintable(m_server->errorString()));
-}
-
-void TestGateway::conversation_data() {
-    QTest::addColumn<int>("users");
-    QTest::addColumn<bool>("quota");
-    QTest::addColumn<QByteArrayList>("steps");
-    row("nothing before the first byte; log-on refused, then accepted", 1,
-        {"1>" + record("alice", "wrong") + record("ALICE") + record("bob smith") + record("   ") +
-             record(QByteArray(33, 'b')) + record("carol"),
-         "1<" + kGreeting + "alice\r\n" + kFailed + "ALICE\r\n" + kFailed + "bob smith\r\n" +
-             kFailed + "   \r\n" + kFailed + QByteArray(33, 'b') + "\r\n" + kFailed +
-             "carol\r\nPassword: \r\n2010 NAME carol\r\n1007 CHANNEL \"Chat\"\r\n"
-             "1001 USER alice 0010 [CHAT]\r\n1001 USER carol 0010 [CHAT]\r\n" +
-             kWelcome,
-         "0<1002 JOIN carol 0010 [CHAT]\r\n"});
-    row("a terminal, byte by byte: name echoed, password not, empty lines ignored", 0,
-        {"0)\n\r\n\rcarol\n\n\x03\x04secret\r\n",
-         "0<" + kGreeting + "carol\r\nPassword: \r\n2010 NAME carol\r\n"});
-    // Logged on, a client has no such limit: alice connected first.
-    row("a silent client timed out before log-on", 1, {"1<Log-on timed out.\r\n<closed>"});
-    row("CR, LF, CR LF; control bytes dropped, a tab a space, other bytes as they came", 2,
-        {"0>ab\x04"
-         "cd\rx\x03y\n\r\n \"q\"\r\n\x00h\x01i\x7f\tthere \xff\xfe\xc3\xa9\x1b\r\n"_ba,
-         "1<" + talk("alice", "abcd") + talk("alice", "xy") + talk("alice", " \"q\"") +
-             talk("alice", "hi there \xff\xfe\xc3\xa9")});
-    row("emote, whisper, who, whois, unknown command, quit", 2,
-        {"1>/me waves\r\n/emote bows\r\n/whisper alice a\r\n/w alice b\r\n/msg alice c\r\n"
-         "/m alice d\r\n/w nobody e\r\n/who Chat\r\n/WHOIS alice\r\n/whois nobody\r\n/frob\r\n"
-         "/\r\n/quit\r\n",
-         "0<1023 EMOTE bob 0010 \"waves\"\r\n1023 EMOTE bob 0010 \"bows\"\r\n"
-         "1004 WHISPER bob 0010 \"a\"\r\n1004 WHISPER bob 0010 \"b\"\r\n"
-         "1004 WHISPER bob 0010 \"c\"\r\n1004 WHISPER bob 0010 \"d\"\r\n1003 LEAVE bob 0010\r\n",
-         "1<1023 EMOTE bob 0010 \"waves\"\r\n1023 EMOTE bob 0010 \"bows\"\r\n"
-         "1010 WHISPER alice 0010 \"a\"\r\n1010 WHISPER alice 0010 \"b\"\r\n"
-         "1010 WHISPER alice 0010 \"c\"\r\n1010 WHISPER alice 0010 \"d\"\r\n"
-         "1019 ERROR \"That user is not logged on.\"\r\n"
-         "1018 INFO \"Users in channel Chat: alice bob\"\r\n"
-         "1018 INFO \"alice is using Chat and is currently in channel \"Chat\".\"\r\n"
-         "1018 INFO \"User is offline\"\r\n1019 ERROR \"Unknown command.\"\r\n"
-         "1019 ERROR \"Unknown command.\"\r\n1018 INFO \"Connection closed.\"\r\n<closed>"});
-    row("join an empty channel, tempOP, then a second member", 2,
-        {"1>/join Magic\r\n",
-         "1<1007 CHANNEL \"Magic\"\r\n1018 INFO \"you are now tempOP for this channel\"\r\n"
-         "1001 USER bob 0010 [CHAT]\r\n1009 USER bob 0012\r\n",
-         "0<1003 LEAVE bob 0010\r\n", "0>/join  magic \r\n/kick bob\r\n",
-         "0<1007 CHANNEL \"Magic\"\r\n1001 USER bob 0012 [CHAT]\r\n1001 USER alice 0010 [CHAT]\r\n"
-         "1019 ERROR \"You are not a channel operator.\"\r\n",
-         "1<1002 JOIN alice 0010 [CHAT]\r\n", "1>/join chat\r\n", "0<1003 LEAVE bob 0012\r\n",
-         "1<1007 CHANNEL \"chat\"\r\n1001 USER bob 0010 [CHAT]\r\n"});
-    row("squelch", 2,
-        {"0>/squelch Bob\r\n", "0<1018 INFO \"bob has been squelched.\"\r\n",
-         "1>noise\r\n/w alice psst\r\n", "1<1010 WHISPER alice 0010 \"psst\"\r\n",
-         "0>/unignore bob\r\n", "0<1018 INFO \"bob has been unsquelched.\"\r\n", "1>back\r\n",
-         "0<" + talk("bob", "back")});
-    row("lines sent cut to 255 bytes and run on; 256 bytes or more dropped", 2,
-        {"0>" + QByteArray(230, 'x') + "\r\n" + QByteArray(250, 'y') + "\r\nnext\r\n" +
-             QByteArray(256, 'z') + "\r\n" + QByteArray(1 << 20, 'z') + "\nok\r\n",
-         "1<" + talk("alice", QByteArray(230, 'x')) + "1005 TALK alice 0010 \"" +
-             QByteArray(233, 'y') + talk("alice", "next") + talk("alice", "ok")});
-    row("quota: four lines, then refused, the tenth disconnects", 2,
-        {"0>" + QByteArray("hi\r\n").repeated(10), "1<" + talk("alice", "hi").repeated(4),
-         "0<" + kQuota.repeated(5) + ChatClient::kClosed},
-        true);
-    row("quota: a line counts one per 40 bytes begun", 2,
-        {"0>" + QByteArray(QByteArray(41, 'l') + "\r\n").repeated(3) + QByteArray(161, 'l') +
-             "\r\n",
-         "1<" + talk("alice", QByteArray(41, 'l')).repeated(2),
-         "0<" + kQuota + "1019 ERROR \"Your line length quota has been exceeded!\"\r\n"},
-        true);
-}
-
-void TestGateway::conversation() {
-    QFETCH(int, users);
-    QFETCH(bool, quota);
-    QFETCH(QByteArrayList, steps);
-    m_server->setFloodQuota(quota);
-    ChatClient clients[4];
-    for (int i = 0; i < users; ++i) {
-        QVERIFY(clients[i].logOn(m_address, kNames[i]));
-        for (int j = 0; j < i; ++j)
-            QVERIFY(!clients[j].waitFor("1002 JOIN " + kNames[i] + " 0010 [CHAT]\r\n").isNull());
+private Q_SLOTS:
+    void cleanup() { m_server.reset(); }
+    void init() {
+        SKIP_WITHOUT_LOOPBACK_ALIASES();
+        m_server = std::make_unique<GatewayServer>();
+        m_server->setLogOnTimeout(1000);
+        QVERIFY2(m_server->listen(QHostAddress(m_address)), qPrintable(m_server->errorString()));
     }
-    QVERIFY(clients[users].connectTo(m_address));
-    for (const QByteArray &step : steps) {
-        ChatClient &client = clients[step.at(0) - '0'];
-        const QByteArray bytes = step.mid(2);
-        if (step.at(1) == '<')
-            COMPARE_BYTES(client.take(bytes.size()), bytes);
-        for (qsizetype i = 0; step.at(1) == ')' && i < bytes.size(); ++i, QTest::qWait(2))
-            client.send(bytes.mid(i, 1));
-        if (step.at(1) == '>')
-            client.send(bytes);
+
+    void conversation_data() {
+        QTest::addColumn<int>("users");
+        QTest::addColumn<bool>("quota");
+        QTest::addColumn<QByteArrayList>("steps");
+        row("nothing before the first byte; log-on refused, then accepted", 1,
+            {"1>" + record("alice", "wrong") + record("ALICE") + record("bob smith") +
+                 record("   ") + record(QByteArray(33, 'b')) + record("carol"),
+             "1<" + kGreeting + "alice\r\n" + kFailed + "ALICE\r\n" + kFailed + "bob smith\r\n" +
+                 kFailed + "   \r\n" + kFailed + QByteArray(33, 'b') + "\r\n" + kFailed +
+                 "carol\r\nPassword: \r\n2010 NAME carol\r\n1007 CHANNEL \"Chat\"\r\n"
+                 "1001 USER alice 0010 [CHAT]\r\n1001 USER carol 0010 [CHAT]\r\n" +
+                 kWelcome,
+             "0<1002 JOIN carol 0010 [CHAT]\r\n"});
+        row("a terminal, byte by byte: name echoed, password not, empty lines ignored", 0,
+            {"0)\n\r\n\rcarol\n\n\x03\x04secret\r\n",
+             "0<" + kGreeting + "carol\r\nPassword: \r\n2010 NAME carol\r\n"});
+        // Logged on, a client has no such limit: alice connected first.
+        row("a silent client timed out before log-on", 1, {"1<Log-on timed out.\r\n<closed>"});
+        row("CR, LF, CR LF; control bytes dropped, a tab a space, other bytes as they came", 2,
+            {"0>ab\x04"
+             "cd\rx\x03y\n\r\n \"q\"\r\n\x00h\x01i\x7f\tthere \xff\xfe\xc3\xa9\x1b\r\n"_ba,
+             "1<" + talk("alice", "abcd") + talk("alice", "xy") + talk("alice", " \"q\"") +
+                 talk("alice", "hi there \xff\xfe\xc3\xa9")});
+        row("emote, whisper, who, whois, unknown command, quit", 2,
+            {"1>/me waves\r\n/emote bows\r\n/whisper alice a\r\n/w alice b\r\n/msg alice c\r\n"
+             "/m alice d\r\n/w nobody e\r\n/who Chat\r\n/WHOIS alice\r\n/whois nobody\r\n/frob\r\n"
+             "/\r\n/quit\r\n",
+             "0<1023 EMOTE bob 0010 \"waves\"\r\n1023 EMOTE bob 0010 \"bows\"\r\n"
+             "1004 WHISPER bob 0010 \"a\"\r\n1004 WHISPER bob 0010 \"b\"\r\n"
+             "1004 WHISPER bob 0010 \"c\"\r\n1004 WHISPER bob 0010 \"d\"\r\n1003 LEAVE bob "
+             "0010\r\n",
+             "1<1023 EMOTE bob 0010 \"waves\"\r\n1023 EMOTE bob 0010 \"bows\"\r\n"
+             "1010 WHISPER alice 0010 \"a\"\r\n1010 WHISPER alice 0010 \"b\"\r\n"
+             "1010 WHISPER alice 0010 \"c\"\r\n1010 WHISPER alice 0010 \"d\"\r\n"
+             "1019 ERROR \"That user is not logged on.\"\r\n"
+             "1018 INFO \"Users in channel Chat: alice bob\"\r\n"
+             "1018 INFO \"alice is using Chat and is currently in channel \"Chat\".\"\r\n"
+             "1018 INFO \"User is offline\"\r\n1019 ERROR \"Unknown command.\"\r\n"
+             "1019 ERROR \"Unknown command.\"\r\n1018 INFO \"Connection closed.\"\r\n<closed>"});
+        row("join an empty channel, tempOP, then a second member", 2,
+            {"1>/join Magic\r\n",
+             "1<1007 CHANNEL \"Magic\"\r\n1018 INFO \"you are now tempOP for this channel\"\r\n"
+             "1001 USER bob 0010 [CHAT]\r\n1009 USER bob 0012\r\n",
+             "0<1003 LEAVE bob 0010\r\n", "0>/join  magic \r\n/kick bob\r\n",
+             "0<1007 CHANNEL \"Magic\"\r\n1001 USER bob 0012 [CHAT]\r\n1001 USER alice 0010 "
+             "[CHAT]\r\n"
+             "1019 ERROR \"You are not a channel operator.\"\r\n",
+             "1<1002 JOIN alice 0010 [CHAT]\r\n", "1>/join chat\r\n", "0<1003 LEAVE bob 0012\r\n",
+             "1<1007 CHANNEL \"chat\"\r\n1001 USER bob 0010 [CHAT]\r\n"});
+        row("squelch", 2,
+            {"0>/squelch Bob\r\n", "0<1018 INFO \"bob has been squelched.\"\r\n",
+             "1>noise\r\n/w alice psst\r\n", "1<1010 WHISPER alice 0010 \"psst\"\r\n",
+             "0>/unignore bob\r\n", "0<1018 INFO \"bob has been unsquelched.\"\r\n", "1>back\r\n",
+             "0<" + talk("bob", "back")});
+        row("lines sent cut to 255 bytes and run on; 256 bytes or more dropped", 2,
+            {"0>" + QByteArray(230, 'x') + "\r\n" + QByteArray(250, 'y') + "\r\nnext\r\n" +
+                 QByteArray(256, 'z') + "\r\n" + QByteArray(1 << 20, 'z') + "\nok\r\n",
+             "1<" + talk("alice", QByteArray(230, 'x')) + "1005 TALK alice 0010 \"" +
+                 QByteArray(233, 'y') + talk("alice", "next") + talk("alice", "ok")});
+        row("quota: four lines, then refused, the tenth disconnects", 2,
+            {"0>" + QByteArray("hi\r\n").repeated(10), "1<" + talk("alice", "hi").repeated(4),
+             "0<" + kQuota.repeated(5) + ChatClient::kClosed},
+            true);
+        row("quota: a line counts one per 40 bytes begun", 2,
+            {"0>" + QByteArray(QByteArray(41, 'l') + "\r\n").repeated(3) + QByteArray(161, 'l') +
+                 "\r\n",
+             "1<" + talk("alice", QByteArray(41, 'l')).repeated(2),
+             "0<" + kQuota + "1019 ERROR \"Your line length quota has been exceeded!\"\r\n"},
+            true);
     }
-    // Nothing else came, and nobody was disconnected unasked; over its quota, a client would
-    // be refused the question.
-    for (int i = 0; i < users && !quota; ++i) {
-        ChatClient &client = clients[i];
-        const bool connected = client.socket.state() == QAbstractSocket::ConnectedState;
-        COMPARE_BYTES(connected ? client.unasked() : client.received, QByteArray());
+
+    void conversation() {
+        QFETCH(int, users);
+        QFETCH(bool, quota);
+        QFETCH(QByteArrayList, steps);
+        m_server->setFloodQuota(quota);
+        ChatClient clients[4];
+        for (int i = 0; i < users; ++i) {
+            QVERIFY(clients[i].logOn(m_address, kNames[i]));
+            for (int j = 0; j < i; ++j)
+                QVERIFY(
+                    !clients[j].waitFor("1002 JOIN " + kNames[i] + " 0010 [CHAT]\r\n").isNull());
+        }
+        QVERIFY(clients[users].connectTo(m_address));
+        for (const QByteArray &step : steps) {
+            ChatClient &client = clients[step.at(0) - '0'];
+            const QByteArray bytes = step.mid(2);
+            if (step.at(1) == '<')
+                COMPARE_BYTES(client.take(bytes.size()), bytes);
+            for (qsizetype i = 0; step.at(1) == ')' && i < bytes.size(); ++i, QTest::qWait(2))
+                client.send(bytes.mid(i, 1));
+            if (step.at(1) == '>')
+                client.send(bytes);
+        }
+        // Nothing else came and nobody was dropped (over quota the question would be refused).
+        for (int i = 0; i < users && !quota; ++i) {
+            ChatClient &client = clients[i];
+            const bool connected = client.socket.state() == QAbstractSocket::ConnectedState;
+            COMPARE_BYTES(connected ? client.unasked() : client.received, QByteArray());
+        }
     }
-}
 
-// However much a client sends without a line end, the gateway holds none of it; a quota that
-// has refused lines lets them pass again once its window has gone by.
-void TestGateway::readerAndQuotaHoldLittle() {
-    LineReader reader;
-    QVERIFY(reader.feed(QByteArray(1 << 20, 'x')).isEmpty());
-    QCOMPARE(reader.pending(), 0);
-    FloodQuota quota;
-    for (int i = 0; i < 9; ++i)
-        quota.take(2, 1000);
-    QCOMPARE(quota.take(2, 1000 + FloodQuota::kWindowMs), FloodQuota::Verdict::Pass);
-}
+    // An endless line is not held; a refusing quota passes again after its window.
+    void readerAndQuotaHoldLittle() {
+        LineReader reader;
+        QVERIFY(reader.feed(QByteArray(1 << 20, 'x')).isEmpty());
+        QCOMPARE(reader.pending(), 0);
+        FloodQuota quota;
+        for (int i = 0; i < 9; ++i)
+            quota.take(2, 1000);
+        QCOMPARE(quota.take(2, 1000 + FloodQuota::kWindowMs), FloodQuota::Verdict::Pass);
+    }
 
-void TestGateway::slowReaderIsDropped() {
-    m_server->setFloodQuota(false);
-    ChatClient talker;
-    QVERIFY(talker.logOn(m_address, "talker"));
-    // A client that logs on and then never reads: its socket takes a few bytes and leaves the
-    // rest in the system's buffers, so the gateway's queue for it fills.
-    QTcpSocket sleeper;
-    sleeper.setReadBufferSize(4096);
-    sleeper.connectToHost(QHostAddress(m_address), GatewayServer::kPort);
-    QVERIFY(sleeper.waitForConnected());
-    sleeper.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
-    sleeper.write(record("sleeper"));
-    QVERIFY(!talker.waitFor("1002 JOIN sleeper 0010 [CHAT]\r\n").isNull());
-    // 64 MiB at most; the gateway should give up on the sleeper after a few.
-    for (int i = 0; i < 256 && !talker.received.contains("1003 LEAVE sleeper");
-         ++i, QTest::qWait(1))
-        talker.send(QByteArray(QByteArray(240, 'f') + "\r\n").repeated(1000));
-    QVERIFY(!talker.waitFor("1003 LEAVE sleeper 0010\r\n").isNull());
-}
+    void slowReaderIsDropped() {
+        m_server->setFloodQuota(false);
+        ChatClient talker;
+        QVERIFY(talker.logOn(m_address, "talker"));
+        // Logs on and never reads, so that the gateway's queue for it fills.
+        QTcpSocket sleeper;
+        sleeper.setReadBufferSize(4096);
+        sleeper.connectToHost(QHostAddress(m_address), GatewayServer::kPort);
+        QVERIFY(sleeper.waitForConnected());
+        sleeper.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 4096);
+        sleeper.write(record("sleeper"));
+        QVERIFY(!talker.waitFor("1002 JOIN sleeper 0010 [CHAT]\r\n").isNull());
+        // 64 MiB at most; the gateway should give up on the sleeper after a few.
+        for (int i = 0; i < 256 && !talker.received.contains("1003 LEAVE sleeper");
+             ++i, QTest::qWait(1))
+            talker.send(QByteArray(QByteArray(240, 'f') + "\r\n").repeated(1000));
+        QVERIFY(!talker.waitFor("1003 LEAVE sleeper 0010\r\n").isNull());
+    }
 
-void TestGateway::programServesAndStopsOnSignal_data() {
-    QTest::addColumn<QStringList>("options");
-    QTest::addColumn<int>("signalNumber");
-    QTest::addColumn<QByteArray>("fifthLine"); // what a fifth line in a burst gets
-    QTest::newRow("quota, SIGTERM")
-        << QStringList() << int(SIGTERM) << QByteArray("1019 ERROR \"Your message quota");
-    QTest::newRow("no quota, SIGINT") << QStringList{u"--no-flood-quota"_s} << int(SIGINT)
-                                      << QByteArray("1018 INFO \"You are alice,");
-}
+    void programServesAndStopsOnSignal_data() {
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<int>("signalNumber");
+        QTest::addColumn<QByteArray>("fifthLine"); // what a fifth line in a burst gets
+        QTest::newRow("quota, SIGTERM")
+            << QStringList() << int(SIGTERM) << QByteArray("1019 ERROR \"Your message quota");
+        QTest::newRow("no quota, SIGINT") << QStringList{u"--no-flood-quota"_s} << int(SIGINT)
+                                          << QByteArray("1018 INFO \"You are alice,");
+    }
 
-void TestGateway::programServesAndStopsOnSignal() {
+    void programServesAndStopsOnSignal() {
 #ifndef Q_OS_UNIX
-    QSKIP("stopping the gateway by a signal needs POSIX kill()");
+        QSKIP("stopping the gateway by a signal needs POSIX kill()");
 #else
-    QFETCH(QStringList, options);
-    QFETCH(int, signalNumber);
-    QFETCH(QByteArray, fifthLine);
-    Gateway gateway(options << kProgramAddress);
-    QVERIFY(gateway.printed(u"Listening on "_s + kProgramAddress + u":6112"_s));
-    ChatClient client, lingering;
-    QVERIFY(client.logOn(kProgramAddress, "alice", "secret"));
-    const QString alice = peer(client);
-    QVERIFY(gateway.printed(u"Connected "_s + alice));
-    client.send("a\r\nb\r\nc\r\nd\r\n/whoami\r\n");
-    const QByteArray burst = QByteArray("1018 INFO \"No one hears you.\"\r\n").repeated(4);
-    COMPARE_BYTES(client.take(burst.size() + fifthLine.size()), burst + fifthLine);
-    client.socket.disconnectFromHost();
-    QVERIFY(gateway.printed(u"Disconnected "_s + alice + u" (alice)"_s));
-    // A client still connected at the stop does not hold it up.
-    QVERIFY(lingering.connectTo(kProgramAddress));
-    QVERIFY(gateway.printed(u"Connected "_s + peer(lingering)));
-    const QString stopped = u"Disconnected "_s + peer(lingering) + u"\nStopped."_s;
-    ::kill(static_cast<pid_t>(gateway.processId()), signalNumber);
-    QVERIFY(gateway.waitForFinished(5000));
-    QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(gateway.exitCode(), 0);
-    QVERIFY(!lingering.waitFor(ChatClient::kClosed).isNull());
-    QVERIFY(gateway.printed(stopped));
-    QCOMPARE(gateway.readAllStandardError(), QByteArray());
+        QFETCH(QStringList, options);
+        QFETCH(int, signalNumber);
+        QFETCH(QByteArray, fifthLine);
+        Gateway gateway(options << kProgramAddress);
+        QVERIFY(gateway.printed(u"Listening on "_s + kProgramAddress + u":6112"_s));
+        ChatClient client, lingering;
+        QVERIFY(client.logOn(kProgramAddress, "alice", "secret"));
+        const QString alice = peer(client);
+        QVERIFY(gateway.printed(u"Connected "_s + alice));
+        client.send("a\r\nb\r\nc\r\nd\r\n/whoami\r\n");
+        const QByteArray burst = QByteArray("1018 INFO \"No one hears you.\"\r\n").repeated(4);
+        COMPARE_BYTES(client.take(burst.size() + fifthLine.size()), burst + fifthLine);
+        client.socket.disconnectFromHost();
+        QVERIFY(gateway.printed(u"Disconnected "_s + alice + u" (alice)"_s));
+        // A client still connected at the stop does not hold it up.
+        QVERIFY(lingering.connectTo(kProgramAddress));
+        QVERIFY(gateway.printed(u"Connected "_s + peer(lingering)));
+        const QString stopped = u"Disconnected "_s + peer(lingering) + u"\nStopped."_s;
+        ::kill(static_cast<pid_t>(gateway.processId()), signalNumber);
+        QVERIFY(gateway.waitForFinished(5000));
+        QCOMPARE(gateway.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(gateway.exitCode(), 0);
+        QVERIFY(!lingering.waitFor(ChatClient::kClosed).isNull());
+        QVERIFY(gateway.printed(stopped));
+        QCOMPARE(gateway.readAllStandardError(), QByteArray());
 #endif
-}
+    }
 
-// The gateway in process holds its address meanwhile.
-void TestGateway::programFailsClearly_data() {
-    QTest::addColumn<QString>("argument");
-    QTest::addColumn<int>("exitCode");
-    QTest::addColumn<QString>("says");
-    QTest::newRow("address taken")
-        << m_address << 1 << u"cannot listen on %1:6112: "_s.arg(m_address);
-    QTest::newRow("no address") << u"not-an-address"_s << 2
-                                << u"\"not-an-address\" is not an IP address"_s;
-}
+    // The gateway in process holds its address meanwhile.
+    void programFailsClearly_data() {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("address taken")
+            << m_address << 1 << u"cannot listen on %1:6112: "_s.arg(m_address);
+        QTest::newRow("no address")
+            << u"not-an-address"_s << 2 << u"\"not-an-address\" is not an IP address"_s;
+    }
 
-void TestGateway::programFailsClearly() {
-    QFETCH(QString, argument);
-    QFETCH(int, exitCode);
-    QFETCH(QString, says);
-    Gateway gateway({argument});
-    QVERIFY(gateway.waitForFinished(5000));
-    QCOMPARE(gateway.exitCode(), exitCode);
-    const QString text = QString::fromLocal8Bit(gateway.readAll() + gateway.readAllStandardError());
-    QVERIFY2(text.contains(says), qPrintable(text));
-}
+    void programFailsClearly() {
+        QFETCH(QString, argument);
+        QFETCH(int, exitCode);
+        QFETCH(QString, says);
+        Gateway gateway({argument});
+        QVERIFY(gateway.waitForFinished(5000));
+        QCOMPARE(gateway.exitCode(), exitCode);
+        const QString text =
+            QString::fromLocal8Bit(gateway.readAll() + gateway.readAllStandardError());
+        QVERIFY2(text.contains(says), qPrintable(text));
+    }
+};
 
 QTEST_GUILESS_MAIN(TestGateway)
 #include "tst_gateway.moc"
