@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include "version.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -140,8 +142,8 @@ void Driver::runPlatform(const Platform &platform) {
         for (int i = 0; i < 2; ++i) {
             // Alternating, so that both see the same state of the machine.
             runChild(platform, QStringLiteral("startup-client"), m_paths.xwatch,
-                     {QStringLiteral("Brackmoor Chat v3.05"), QString::number(kStartupRuns / 2),
-                      warmup, m_paths.client},
+                     {QStringLiteral("Brackmoor Chat v" BRACKMOOR_VERSION),
+                      QString::number(kStartupRuns / 2), warmup, m_paths.client},
                      120);
             runChild(platform, QStringLiteral("startup-bare"), m_paths.xwatch,
                      {QStringLiteral("Bare Qt main window"), QString::number(kStartupRuns / 2),
