@@ -5,7 +5,6 @@ set -euo pipefail
 export LC_ALL=C.UTF-8
 
 E2E_TIMEOUT=${E2E_TIMEOUT:-20} # seconds that any one condition may take
-E2E_MAIN_TITLE='^Brackmoor Chat v3\.05$'
 E2E_WELCOME=$'\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\r\n'
 E2E_LOGON_END=$'1018 INFO "Welcome to Brackmoor test gateway!"\r\n1019 ERROR "This gateway creates accounts on first use; they last until it stops."\r\n'
 E2E_PIDS=()
@@ -92,8 +91,7 @@ e2e_find_window() {
     printf -v "$1" '%s' "$id"
 }
 
-e2e_window_shown() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
-e2e_window_gone() { ! e2e_window_shown "$1"; }
+e2e_window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 e2e_close() { wmctrl -i -c "$1" && e2e_wait "closing of $2" e2e_window_gone "$1"; }
 e2e_keys() { xdotool key --delay 30 "$@"; }
 e2e_type() { xdotool type --delay 15 -- "$1"; }
@@ -142,9 +140,8 @@ e2e_open() { local win=${1}_WIN pid=${1}_PID && e2e_menu "${!win}" "$2" "$3" && 
 
 e2e_clipboard_to() { timeout 5 xclip -o -selection clipboard >"$1" 2>/dev/null || : >"$1"; }
 
-# The focused box's whole text in FIELD.
-e2e_copy_field() { e2e_keys ctrl+a ctrl+c && e2e_clipboard_to "$E2E_RUN/field.txt" && FIELD=$(cat "$E2E_RUN/field.txt"); }
-e2e_field_is() { e2e_copy_field && [ "$FIELD" = "$1" ]; }
+# Whether the focused box holds TEXT, copied out through the clipboard.
+e2e_field_is() { e2e_keys ctrl+a ctrl+c && e2e_clipboard_to "$E2E_RUN/field.txt" && e2e_file_is "$E2E_RUN/field.txt" "$1"; }
 
 # e2e_fill TEXT: replaces the focused box's text, typed again if keys were lost.
 e2e_fill() {
@@ -161,7 +158,7 @@ e2e_fill() {
 e2e_start_client() {
     e2e_spawn "client $1" "$E2E_RUN/client-$1.log" "$E2E_CLIENT"
     printf -v "${1}_PID" '%s' "$E2E_PID"
-    e2e_appears "${1}_WIN" "$E2E_PID" "$E2E_MAIN_TITLE" "main-$1"
+    e2e_appears "${1}_WIN" "$E2E_PID" '^Brackmoor Chat v3\.05$' "main-$1"
 }
 
 # e2e_transcript_matches WIN TEST TEXT: Edit, Select All, Copy, then e2e_file_TEST. The
