@@ -18,11 +18,6 @@ e2e_fail() {
     exit 1
 }
 
-e2e_check() { # WHAT COMMAND...
-    "${@:2}" || e2e_fail "$1"
-    e2e_log "ok: $1"
-}
-
 e2e_begin() {
     E2E_NAME=$1 E2E_CLIENT=$2 E2E_GATEWAY=$3 E2E_RUN=$4/runs/$1 E2E_SHOTS=$4/screenshots
     local tool
@@ -132,7 +127,7 @@ e2e_appears() {
     e2e_activate "${!1}"
     e2e_screenshot "${!1}" "$4"
     [ $# -gt 4 ] && where="its owner"
-    e2e_check "${3//[\\^$]/} opens centred on $where" e2e_centred "${!1}" "${@:5}"
+    e2e_wait "${3//[\\^$]/} centred on $where" e2e_centred "${!1}" "${@:5}"
 }
 
 # e2e_open NAME KEY KEY PATTERN SHOT [OWNER]: the menu item of client NAME; the window in OPENED.
@@ -218,5 +213,6 @@ e2e_wait_peer() { e2e_expect "peer $1 received '$2'" "$E2E_RUN/$1.log" e2e_file_
 e2e_wait_exit() {
     e2e_wait "end of $2 (pid $1)" e2e_process_ended "$1"
     local status=0 && wait "$1" || status=$?
-    e2e_check "$2 ended with status 0 (status $status)" test "$status" -eq 0
+    [ "$status" -eq 0 ] || e2e_fail "$2 ended with status $status"
+    e2e_log "ok: $2 ended with status 0"
 }
