@@ -3,11 +3,10 @@
 # CLIENT OUTDIR X11HINTS (1: built with X11 hints). Exit 77: a tool is missing.
 set -u
 out=$2 py=/usr/bin/python3
-for tool in Xvfb openbox xdotool xprop dbus-run-session /usr/bin/import /usr/bin/convert $py; do
+for tool in Xvfb openbox xdotool xprop dbus-run-session /usr/bin/import $py /usr/libexec/at-spi-bus-launcher; do
     command -v "$tool" >/dev/null 2>&1 || { echo "skipped: $tool is not installed"; exit 77; }
 done
 $py -c 'import pyatspi' 2>/dev/null || { echo "skipped: python3-pyatspi is not installed"; exit 77; }
-[ -x /usr/libexec/at-spi-bus-launcher ] || { echo "skipped: at-spi2-core is not installed"; exit 77; }
 # The private session bus starts the accessibility bus, its sockets in a runtime dir of its own.
 if [ -z "${BRACKMOOR_ATSPI_INSIDE:-}" ]; then
     rm -rf "$out" && mkdir -p -m 700 "$out/runtime"

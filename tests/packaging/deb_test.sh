@@ -64,10 +64,7 @@ chmod 700 "$scratch/home"
     >"$scratch/client.log" 2>&1 &
 pid=$!
 trap 'kill -KILL "$pid" 2>/dev/null || true' EXIT
-for _ in $(seq 300); do
-    [ -f "$scratch/run/output0000.png" ] || ! kill -0 "$pid" 2>/dev/null && break
-    sleep 0.1
-done
+timeout 30 sh -c "until [ -f '$scratch/run/output0000.png' ] || ! kill -0 $pid; do sleep 0.1; done" 2>/dev/null || true
 [ -f "$scratch/run/output0000.png" ] || fail "the client painted nothing: $(<"$scratch/client.log")"
 kill -TERM "$pid" 2>/dev/null || true
 status=0 && wait "$pid" || status=$?
