@@ -162,18 +162,12 @@ private Q_SLOTS:
         QTRY_VERIFY(!box); // closed and gone
     }
 
-    // The program ends with its last window, the main window or a look-up left open.
-    void endsWithLastWindow_data() {
-        QTest::addColumn<QString>("menu");
-        QTest::newRow("frmHow open") << "mnuHow";
-        QTest::newRow("nothing else open") << QString();
-    }
+    // The program ends with its last window, here a look-up left open after the main window.
     void endsWithLastWindow() {
-        QFETCH(QString, menu);
         m_form->setAttribute(Qt::WA_DeleteOnClose); // as the program sets up its main window
         endProgramWithLastWindow(m_form);
         m_form->show();
-        QPointer<QWidget> helper = menu.isEmpty() ? nullptr : choose(menu);
+        QPointer<QWidget> helper = choose(QStringLiteral("mnuHow"));
         QObject steps;
         bool quitEarly = false, timedOut = false;
         connect(qApp, &QCoreApplication::aboutToQuit, &steps, [&] { quitEarly = bool(helper); });
