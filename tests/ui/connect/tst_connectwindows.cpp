@@ -154,6 +154,8 @@ private Q_SLOTS:
         frmLogin *w = open<frmLogin>(u"mnuLogIn"_s);
         QCOMPARE(w->Combo1->currentIndex(), -1);
         QCOMPARE(w->Combo1->currentText(), u"Select your Server..."_s);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        w->Combo1->setFocus(); // the list would complete only what is typed into the focus
         w->Combo1->lineEdit()->selectAll();
         QTest::keyClicks(w->Combo1, "63.240.202.12");
         QTest::keyClick(w->Combo1, Qt::Key_Return);
