@@ -19,16 +19,12 @@ class TestHelpWindows : public QObject {
     QPointer<QWidget> m_window;
     QList<QUrl> m_opened;
 
-    // The window the menu item opens, or the open one it brings back.
+    // The window the menu item opened or brought to the front.
     QWidget *choose(const QString &menu) {
-        const QWidgetList before = QApplication::topLevelWidgets();
         m_form->findChild<QAction *>(menu)->trigger();
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            if (window->isVisible() && window != m_form &&
-                (!before.contains(window) || window == m_window))
-                m_window = window;
-        }
-        return m_window;
+        const bool shown = QTest::qWaitFor(
+            [this] { return (m_window = QApplication::activeWindow()) && m_window != m_form; });
+        return shown ? m_window.data() : nullptr;
     }
     QComboBox *list() const { return m_window->findChild<QComboBox *>(QStringLiteral("Combo1")); }
     QLabel *box() const { return m_window->findChild<QLabel *>(QStringLiteral("Label1")); }
