@@ -1,4 +1,4 @@
-// The help windows as opened from the main window's menu, the notices, and the program's end.
+// The help windows as opened from the main window's menu, and the notices.
 #include "ui/main/form1.h"
 #include "ui/singlewindow.h"
 
@@ -155,32 +155,6 @@ private Q_SLOTS:
         QVERIFY(plainModalDefaultFirst);
         QVERIFY(escapeCloses);
         QTRY_VERIFY(!box); // closed and gone
-    }
-
-    // The program ends with its last window, here a look-up left open after the main window.
-    void endsWithLastWindow() {
-        m_form->setAttribute(Qt::WA_DeleteOnClose); // as the program sets up its main window
-        endProgramWithLastWindow(m_form);
-        m_form->show();
-        QPointer<QWidget> helper = choose(QStringLiteral("mnuHow"));
-        QObject steps;
-        bool quitEarly = false, timedOut = false;
-        connect(qApp, &QCoreApplication::aboutToQuit, &steps, [&] { quitEarly = bool(helper); });
-        // The helper closes on the turn after the program has looked for windows left.
-        connect(m_form, &QObject::destroyed, &steps, [&] {
-            QTimer::singleShot(0, &steps, [&] {
-                if (helper)
-                    helper->close();
-            });
-        });
-        QTimer::singleShot(0, m_form, &QWidget::close);
-        QTimer::singleShot(5000, &steps, [&] {
-            timedOut = true;
-            QCoreApplication::quit();
-        });
-        QCoreApplication::exec();
-        QVERIFY(!timedOut);
-        QVERIFY(!quitEarly); // so both windows were gone when the program ended
     }
 };
 
