@@ -122,10 +122,9 @@ private Q_SLOTS:
         QTRY_VERIFY(!w);
     }
 
-    // The log-in path: the server box takes the text as typed (no completion from the list)
-    // and Enter there, which presses "Log On!", refused while closed, adds nothing to the list;
-    // Cancel after Connect leaves the connection open; the password shows one asterisk per
-    // character, is not cut, and goes out whole; Enter in any box logs on.
+    // The log-in path: the server box keeps the text as typed, and Enter there ("Log On!",
+    // refused while closed) adds nothing to its list; Cancel leaves the connection open; the
+    // password shows as asterisks, is not cut, and goes out whole; Enter in any box logs on.
     void logOn_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("password");
@@ -166,8 +165,7 @@ private Q_SLOTS:
         typeText(w->Text2, password);
         QCOMPARE(w->Text2->displayText(), QString(password.size(), u'*'));
         w->Text2->selectAll();
-        QTest::keyClick(w->Text2, Qt::Key_X,
-                        Qt::ControlModifier); // copies nothing, so cuts nothing
+        QTest::keyClick(w->Text2, Qt::Key_X, Qt::ControlModifier); // nothing is cut
         if (enterOn.isEmpty())
             QTest::mouseClick(w->Command1, Qt::LeftButton);
         else
@@ -212,9 +210,8 @@ private Q_SLOTS:
         COMPARE_BYTES(receivedUpToMarker(gateway), sent);
     }
 
-    // With the socket closed "Join" asks for a connection first, whatever the answer, and goes
-    // on: a selected entry is refused and the window stays; with none it closes. While still
-    // connecting no box comes up and the entry is refused the same way.
+    // Closed: "Connect First", whatever the answer, then a selected entry is refused and the
+    // window stays; with none it closes. Still connecting: no box, and the same refusal.
     void joinUnconnected_data() {
         QTest::addColumn<QString>("answer"); // to "Connect First"; none: still connecting
         QTest::newRow("connecting") << QString();
