@@ -19,6 +19,9 @@ namespace {
 const QString kProgram = QStringLiteral(GATEWAY_BINARY);
 const QString kProgramAddress = TestAddresses::address(TestAddresses::kGatewayTool, 1);
 
+// The end of the answer to a log-on, after the channel and the welcome.
+const QByteArray kLoggedOn = "they last until it stops.\"\r\n";
+
 QByteArray record(const QByteArray &name, const QByteArray &password = "pw") {
     return "\x03\x04" + name + "\r\n" + password + "\r\n";
 }
@@ -38,7 +41,7 @@ struct ChatClient {
     bool logOn(const QString &address, const QByteArray &name, const QByteArray &password = "pw") {
         if (connectTo(address))
             send(record(name, password));
-        return !waitFor("they last until it stops.\"\r\n").isNull();
+        return !waitFor(kLoggedOn).isNull();
     }
     void send(const QByteArray &bytes) {
         socket.write(bytes);
@@ -139,11 +142,8 @@ private Q_SLOTS:
              "1=Username: ",
              "1<alice\r\n" + kFailed + "ALICE\r\n" + kFailed + "bob smith\r\n" + kFailed +
                  "   \r\n" + kFailed + QByteArray(33, 'b') + "\r\n" + kFailed +
-                 "carol\r\nPassword: \r\n2010 NAME carol\r\n1007 CHANNEL \"Chat\"\r\n"
-                 "1001 USER alice 0010 [CHAT]\r\n1001 USER carol 0010 [CHAT]\r\n" +
-                 info("Welcome to Brackmoor test gateway!") +
-                 error("This gateway creates accounts on first use; they last until it stops."),
-             "0<1002 JOIN carol 0010 [CHAT]\r\n"});
+                 "carol\r\nPassword: \r\n2010 NAME carol\r\n",
+             "1=" + kLoggedOn, "0<1002 JOIN carol 0010 [CHAT]\r\n"});
         row("a terminal, byte by byte: name echoed, password not, empty lines ignored", 0,
             {"0)\n\r\n\rcarol\n\n\x03\x04secret\r\n",
              "0=Username: ", "0<carol\r\nPassword: \r\n2010 NAME carol\r\n"});
@@ -154,14 +154,14 @@ private Q_SLOTS:
              "cd\rx\x03y\n\r\n \"q\"\r\n\x00h\x01i\x7f\tthere \xff\xfe\xc3\xa9\x1b\r\n"_ba,
              "1<" + talk("alice", "abcd") + talk("alice", "xy") + talk("alice", " \"q\"") +
                  talk("alice", "hi there \xff\xfe\xc3\xa9")});
-        row("emote, whisper, who, whois, unknown command, quit", 2,
-            {"1>/me waves\r\n/w alice a\r\n/whisper alice b\r\n/w nobody c\r\n/who Chat\r\n"
+        row("emote, whisper, whois, unknown command, quit", 2,
+            {"1>/me waves\r\n/w alice a\r\n/whisper alice b\r\n/w nobody c\r\n"
              "/WHOIS alice\r\n/whois nobody\r\n/frob\r\n/quit\r\n",
              "0<1023 EMOTE bob 0010 \"waves\"\r\n1004 WHISPER bob 0010 \"a\"\r\n"
              "1004 WHISPER bob 0010 \"b\"\r\n1003 LEAVE bob 0010\r\n",
              "1<1023 EMOTE bob 0010 \"waves\"\r\n1010 WHISPER alice 0010 \"a\"\r\n"
              "1010 WHISPER alice 0010 \"b\"\r\n" +
-                 error("That user is not logged on.") + info("Users in channel Chat: alice bob") +
+                 error("That user is not logged on.") +
                  info("alice is using Chat and is currently in channel \"Chat\".") +
                  info("User is offline") + error("Unknown command.") + info("Connection closed.") +
                  ChatClient::kClosed});
