@@ -87,12 +87,6 @@ struct Gateway : QProcess {
     QByteArray output;
 };
 
-// "address:port", as the gateway names a client.
-QString peer(const ChatClient &client) {
-    return client.socket.localAddress().toString() + u':' +
-           QString::number(client.socket.localPort());
-}
-
 const QByteArray kNames[] = {"alice", "bob", "carol"};
 const QByteArray kFailed = "Password: \r\nLogin failed.\r\n\r\nUsername: ";
 
@@ -278,7 +272,9 @@ private Q_SLOTS:
         QVERIFY(gateway.printed(u"Listening on "_s + kProgramAddress + u":6112"_s));
         ChatClient client;
         QVERIFY(client.logOn(kProgramAddress, "alice", "secret"));
-        const QString stopped = u"Disconnected "_s + peer(client) + u" (alice)\nStopped."_s;
+        // The gateway names a client by its address and port.
+        const QString stopped = u"Disconnected %1:%2 (alice)\nStopped."_s.arg(
+            client.socket.localAddress().toString(), QString::number(client.socket.localPort()));
         client.send("a\r\nb\r\nc\r\nd\r\n/whoami\r\n");
         const QByteArray burst = QByteArray("1018 INFO \"No one hears you.\"\r\n").repeated(4);
         COMPARE_BYTES(client.take(burst.size() + fifthLine.size()), burst + fifthLine);
