@@ -73,7 +73,7 @@ private Q_SLOTS:
     }
 
     // Every caret position maps to a point of the frame and back; points past a row's end
-    // or below the text go to the nearest position.
+    // or below the text go to the nearest caret position.
     void pointsAndPositionsRoundTrip() {
         doc.setText(QStringLiteral("chat line with words\r\n") + QString(30, u'x') +
                     QStringLiteral("\r\n\r\nlast"));
@@ -88,6 +88,8 @@ private Q_SLOTS:
             QCOMPARE(layout.positionAt(rect.topLeft() + QPoint(0, half)), p);
         }
         QCOMPARE(layout.rowOf(layout.positionAt(QPoint(5000, half))), Row{});
+        // Past the end of a line's last row is the line's end, before its CR LF.
+        QCOMPARE(layout.positionAt(QPoint(5000, layout.positionRect(20).y() + half)), 20);
         QCOMPARE(layout.positionAt(QPoint(5000, 900)), doc.length());
         QCOMPARE(layout.shownTo(), doc.length());
     }
