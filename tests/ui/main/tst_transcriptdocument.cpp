@@ -55,14 +55,12 @@ private Q_SLOTS:
         QTest::addColumn<int>("count");
         QTest::addColumn<QString>("inserted");
         const QString lines = QStringLiteral("one\r\ntwo\r\nthree\r\nfour");
-        QTest::newRow("line breaks put in") << lines << 6 << 0 << QStringLiteral("\r\n\r\n");
         QTest::newRow("line breaks taken out") << lines << 3 << 7 << QString();
         QTest::newRow("between CR and LF") << lines << 9 << 0 << QStringLiteral("x");
         QTest::newRow("LF appended to a CR") << QStringLiteral("a\r\nb\r") << 5 << 0 << "\n";
         // The blank is within reach of the first cut, which moves after it.
         QTest::newRow("a cut moved by a later blank")
             << QString(1900, u'a') + u' ' + QString(1000, u'b') << 2000 << 0 << " ";
-        QTest::newRow("a piece cut anew") << QString(5000, u'x') << 4500 << 10 << "\r\n";
     }
     void editsReportTheFirstChangedLine() {
         QFETCH(QString, text);

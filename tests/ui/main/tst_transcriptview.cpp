@@ -42,8 +42,10 @@ private Q_SLOTS:
     }
     void cleanup() { view.reset(); }
 
-    // An append lays its line out anew and leaves the selection as it was, unannounced.
-    void appendLeavesTheSelection() {
+    // An append lays its line out anew and leaves the selection as it was, unannounced. The
+    // caret at the end keeps the newest text on screen, even a line taller than the view;
+    // scrolled back, arrivals leave the view where it is and draw nothing.
+    void appendsScrollOnlyWithTheCaretAtTheEnd() {
         view->setText(QStringLiteral("ab\r\nc"));
         const int x = view->positionRect(5).x();
         view->select(1, 4);
@@ -51,11 +53,7 @@ private Q_SLOTS:
         view->appendText(u"d\r\n");
         QVERIFY(view->positionRect(6).x() > x);
         QCOMPARE(changed.count(), 0);
-    }
 
-    // The caret at the end keeps the newest text on screen, even a line taller than the
-    // view; scrolled back, arrivals leave the view where it is and draw nothing.
-    void scrollsToTheEndAndStaysWhenScrolledBack() {
         QScrollBar *bar = view->verticalScrollBar();
         for (int i = 0; i < 40; ++i) {
             view->appendText(chatLines(25));
@@ -88,9 +86,8 @@ private Q_SLOTS:
     void mouseSelects() {
         view->setText(QStringLiteral("hello world\r\nsecond line\r\nhi a\U00010330b!"));
         view->clearFocus();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, pointOf(6));
-        QVERIFY(view->hasFocus() && view->selectionStart() == 6);
         QTest::mousePress(view->viewport(), Qt::LeftButton, {}, pointOf(2));
+        QVERIFY(view->hasFocus());
         QTest::mouseMove(view->viewport(), pointOf(9));
         QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, pointOf(9));
         QCOMPARE(view->selectedText(), QStringLiteral("llo wor"));
@@ -180,13 +177,12 @@ private Q_SLOTS:
         QStringList enabled; // looked for until the menu shows, then closed: no hang
         QTimer poll;
         connect(&poll, &QTimer::timeout, this, [&] {
-            auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-            if (!menu)
-                return;
-            for (QAction *action : menu->actions())
-                enabled << action->objectName() + (action->isEnabled() ? u"+" : u"-");
-            menu->actions().last()->trigger();
-            menu->close();
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (QAction *action : menu->actions())
+                    enabled << action->objectName() + (action->isEnabled() ? u"+" : u"-");
+                menu->actions().last()->trigger();
+                menu->close();
+            }
         });
         poll.start(10);
         QContextMenuEvent event(QContextMenuEvent::Mouse, pointOf(2),
