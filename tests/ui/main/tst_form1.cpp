@@ -103,8 +103,9 @@ private Q_SLOTS:
     }
 
     // The echo replaces the selection, or goes in at the caret; an arrival goes to the end
-    // whatever the user placed or selected, and leaves the caret there.
-    void echoesGoIntoTheSelectionAndArrivalsToTheEnd() {
+    // whatever the user placed or selected, and leaves the caret there. Disconnect replaces
+    // it all with its notice.
+    void echoesArrivalsAndDisconnect() {
         FakeGateway gateway(address(kMainWindow, 1));
         QVERIFY(connectTo(gateway));
         transcript->setText(u"abcdef"_s);
@@ -112,8 +113,7 @@ private Q_SLOTS:
         typeLine(u"X"_s);
         QCOMPARE(transcript->text(), u"abcX\r\ndef"_s);
         QCOMPARE(transcript->selectionStart(), 6);
-        transcript->setSelectionStart(1);
-        transcript->setSelectionLength(2);
+        transcript->select(1, 3);
         typeLine(u"Y"_s);
         transcript->setSelectionLength(2);
         const QString expected = u"aY\r\nX\r\ndefHello\r\n"_s;
@@ -124,13 +124,7 @@ private Q_SLOTS:
         trigger("mnuSelect");
         typeLine(u"Z"_s);
         QCOMPARE(transcript->text(), u"Z\r\n"_s);
-    }
 
-    void disconnectReplacesTheTranscript() {
-        FakeGateway gateway(address(kMainWindow, 2));
-        QVERIFY(connectTo(gateway));
-        gateway.send("Username: ");
-        QTRY_COMPARE(transcript->text(), welcome + u"Username: ");
         trigger("mnuDis");
         QCOMPARE(transcript->text(), u"[ YOUR CONNECTION HAS BEEN TERMINATED ]"_s);
         QCOMPARE(socket->State(), 0);
