@@ -17,6 +17,12 @@ class TestTranscriptLayout : public QObject {
     TranscriptDocument doc;
     TranscriptLayout layout{doc};
 
+    // New text, with the old layouts forgotten as the view has them forgotten after an edit.
+    void setText(const QString &text) {
+        doc.setText(text);
+        layout.invalidateFrom(0);
+    }
+
     // A width that holds exactly `count` x's in a row.
     int widthOfXs(int count) const {
         return int(std::ceil(QFontMetricsF(layout.font()).horizontalAdvance(QString(count, u'x'))));
@@ -26,8 +32,8 @@ private Q_SLOTS:
     // Rows follow one another without gap or overlap, none wider than the width; the last row
     // of a line takes its line break, and End keeps the caret on its row.
     void rowsCoverTheTextInOrder() {
-        doc.setText(QStringLiteral("word ").repeated(40) + QStringLiteral("\r\n") +
-                    QString(300, u'x') + QStringLiteral("\r\nend"));
+        setText(QStringLiteral("word ").repeated(40) + QStringLiteral("\r\n") + QString(300, u'x') +
+                QStringLiteral("\r\nend"));
         layout.setWidth(200);
         qsizetype next = 0;
         int rows = 0;
@@ -66,17 +72,17 @@ private Q_SLOTS:
         QFETCH(Row, from);
         QFETCH(int, rows);
         QFETCH(Row, to);
-        doc.setText(QStringLiteral("a\r\n") + QString(25, u'x') + QStringLiteral("\r\nb"));
+        setText(QStringLiteral("a\r\n") + QString(25, u'x') + QStringLiteral("\r\nb"));
         layout.setWidth(widthOfXs(10));
         QCOMPARE(layout.rowsOf(1), 3);
         QCOMPARE(layout.advance(from, rows), to);
     }
 
     // Every caret position maps to a point of the frame and back; points past a row's end
-    // or below the text go to the nearest position.
+    // or below the text go to the nearest caret position.
     void pointsAndPositionsRoundTrip() {
-        doc.setText(QStringLiteral("chat line with words\r\n") + QString(30, u'x') +
-                    QStringLiteral("\r\n\r\nlast"));
+        setText(QStringLiteral("chat line with words\r\n") + QString(30, u'x') +
+                QStringLiteral("\r\n\r\nlast"));
         layout.setWidth(widthOfXs(12));
         layout.layOut(Row{}, 1000);
         const int half = layout.rowHeight() / 2;
@@ -88,13 +94,15 @@ private Q_SLOTS:
             QCOMPARE(layout.positionAt(rect.topLeft() + QPoint(0, half)), p);
         }
         QCOMPARE(layout.rowOf(layout.positionAt(QPoint(5000, half))), Row{});
+        // Past the end of a line's last row is the line's end, before its CR LF.
+        QCOMPARE(layout.positionAt(QPoint(5000, layout.positionRect(20).y() + half)), 20);
         QCOMPARE(layout.positionAt(QPoint(5000, 900)), doc.length());
         QCOMPARE(layout.shownTo(), doc.length());
     }
 
     // A frame that starts inside a wrapped line shows no row above its top row.
     void frameStartsAtItsTopRow() {
-        doc.setText(QString(50, u'x') + QStringLiteral("\r\nnext"));
+        setText(QString(50, u'x') + QStringLiteral("\r\nnext"));
         layout.setWidth(widthOfXs(10));
         layout.layOut(Row{0, 2}, 2 * layout.rowHeight());
         QVERIFY(layout.positionRect(0).isEmpty());
