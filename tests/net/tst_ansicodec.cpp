@@ -101,12 +101,6 @@ private Q_SLOTS:
         QVERIFY(!decoder.hasPending());
         QCOMPARE(decoder.decode(QByteArray("\xac")), QStringLiteral("\u00ac"));
     }
-
-    void encodesAsUtf8() {
-        QCOMPARE(ansiEncode(u"hello\r\n"), QByteArray("hello\r\n"));
-        QCOMPARE(ansiEncode(QString(QChar(3)).append(QChar(4))), QByteArray("\x03\x04"));
-        QCOMPARE(ansiEncode(u"J\u00f6rg \u20ac"), QByteArray("J\xc3\xb6rg \xe2\x82\xac"));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestAnsiCodec)
