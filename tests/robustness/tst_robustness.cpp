@@ -3,8 +3,10 @@
 #include "common/testaddresses.h"
 #include "net/ansicodec.h"
 #include "net/winsock.h"
+#include "ui/connect/frmlogin.h"
 #include "ui/main/form1.h"
 #include "ui/main/transcriptview.h"
+#include "ui/singlewindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -141,12 +143,6 @@ class tst_Robustness : public QObject {
     std::unique_ptr<Form1> form;
 
     static QString address(int i) { return TestAddresses::address(TestAddresses::kRobustness, i); }
-    static QWidget *openWindow(const char *name) {
-        for (QWidget *window : QApplication::topLevelWidgets())
-            if (window->isVisible() && window->objectName() == QLatin1StringView(name))
-                return window;
-        return nullptr;
-    }
     Winsock *socket() const { return child<Winsock>(form.get(), "Winsock1"); }
     TranscriptView *transcript() const { return child<TranscriptView>(form.get(), "Text2"); }
     QString text() const { return transcript()->text(); }
@@ -159,7 +155,7 @@ class tst_Robustness : public QObject {
     // File, LogIn, `host` in the server box and Connect.
     void connectThroughLogin(const QString &host) const {
         trigger("mnuLogIn");
-        QWidget *login = openWindow("frmLogin");
+        frmLogin *login = form->loginWindow();
         auto *server = child<QComboBox>(login, "Combo1");
         if (server->currentText() != host)
             server->setEditText(host);
@@ -169,26 +165,30 @@ class tst_Robustness : public QObject {
         connectThroughLogin(gateway.address());
         return waitForState(Winsock::sckConnected) && gateway.waitForClient();
     }
-    // Send and "Log On!" are refused with `sendFails`, keeping what was typed, which goes out
-    // after Disconnect and a new connection.
-    void nothingTypedIsLost(const QString &sendFails) const {
+    // Send and "Log On!" are refused with `sendFails`, and Connect with `connectFails`, keeping
+    // what was typed, which goes out after Disconnect and a new connection.
+    void nothingTypedIsLost(const QString &sendFails, const QString &connectFails) const {
         const int state = socket()->State();
         auto *input = child<QLineEdit>(form.get(), "Text1");
         QTest::keyClicks(input, "kept");
         QTest::keyClick(input, Qt::Key_Return);
         QCOMPARE(status(), sendFails);
         trigger("mnuLogIn");
-        const QPointer<QWidget> login = openWindow("frmLogin");
+        const QPointer<frmLogin> login = form->loginWindow();
         QTest::keyClicks(child<QLineEdit>(login, "Text1"), "name");
         statusLine()->clear(); // so that what it says next is the click's
         QTest::mouseClick(child<QPushButton>(login, "Command1"), Qt::LeftButton);
         QCOMPARE(status(), sendFails);
+        QTest::mouseClick(child<QPushButton>(login, "cmdConnect"), Qt::LeftButton);
+        QCOMPARE(status(), u"%1 Choose Disconnect before connecting again."_s.arg(connectFails));
         QCOMPARE(socket()->State(), state);
 
         trigger("mnuDis");
         FakeGateway gateway(address(1));
         QVERIFY(connectTo(gateway));
         QCOMPARE(status(), QStringLiteral("Connected to %1:6112").arg(gateway.address()));
+        QTest::mouseClick(child<QPushButton>(login, "cmdConnect"), Qt::LeftButton);
+        QCOMPARE(status(), u"Already connected. Choose Disconnect before connecting again."_s);
         QTest::mouseClick(child<QPushButton>(form.get(), "cmdSend"), Qt::LeftButton);
         QTest::mouseClick(child<QPushButton>(login, "Command1"), Qt::LeftButton);
         const QByteArray expected("kept\r\n\x03\x04name\r\n\r\n");
@@ -205,8 +205,8 @@ private Q_SLOTS:
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
-        delete openWindow("frmLogin"); // the only other window these tests open
         form.reset();
+        destroyRemainingWindows();
     }
 
     void arrive_data() {
@@ -273,7 +273,8 @@ private Q_SLOTS:
             QVERIFY(shown.isValidUtf16()); // no lone surrogate drawn
             QCOMPARE(drawnAsIs(shown), -1);
         }
-        nothingTypedIsLost(u"Not sent: the gateway closed the connection."_s);
+        nothingTypedIsLost(u"Not sent: the gateway closed the connection."_s,
+                           u"The gateway closed the connection."_s);
     }
 
     // Every byte delivered before a reset shows; of an undelivered stream, a clean beginning.
@@ -319,7 +320,7 @@ private Q_SLOTS:
         }
         QCOMPARE(status(),
                  u"The gateway reset the connection. Choose Disconnect before connecting again."_s);
-        nothingTypedIsLost(u"Not sent: the connection failed."_s);
+        nothingTypedIsLost(u"Not sent: the connection failed."_s, u"The last connection failed."_s);
     }
 
     // The connection ends with the window that owns it, in order.
@@ -372,7 +373,7 @@ private Q_SLOTS:
         QCOMPARE(status(), u"%1. Choose Disconnect before connecting again."_s.arg(failure));
         QCOMPARE(statusLine()->textFormat(), Qt::PlainText);
         QCOMPARE(text(), before);
-        nothingTypedIsLost(u"Not sent: the connection failed."_s);
+        nothingTypedIsLost(u"Not sent: the connection failed."_s, u"The last connection failed."_s);
     }
 };
 
