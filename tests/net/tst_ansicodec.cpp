@@ -41,9 +41,8 @@ private Q_SLOTS:
             << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u20ac");
         QTest::newRow("past U+10FFFF")
             << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\u00f4\u0090\u20ac\u20ac");
-        QTest::newRow("truncated then ascii") << QByteArray("\xe2\x82"
-                                                            "A")
-                                              << QStringLiteral("\u00e2\u201aA");
+        QTest::newRow("truncated then ascii")
+            << QByteArray("\xe2\x82\x41") << QStringLiteral("\u00e2\u201aA");
         QTest::newRow("truncated at end")
             << QByteArray("ok\xf0\x9f\x98") << QStringLiteral("ok\u00f0\u0178\u02dc");
     }
