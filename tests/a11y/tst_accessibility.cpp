@@ -40,7 +40,6 @@ class TestAccessibility : public QObject {
 
     QPointer<Form1> m_form;
 
-    // The window the menu item opened; none: the main window.
     QWidget *open(const QString &menuItem) {
         if (menuItem.isEmpty())
             return m_form;
