@@ -12,9 +12,7 @@
 
 #include <memory>
 
-// The transcript widget as the program and the user drive it: its text interface, scrolling
-// to the newest text, mouse and keyboard, copying, the user's inability to change the text,
-// and what a screen reader is told.
+// The transcript widget as the program and the user drive it.
 class TestTranscriptView : public QObject {
     Q_OBJECT
 
