@@ -7,7 +7,7 @@
 #include "net/winsock.h"
 #include "ui/main/form1.h"
 #include "ui/main/transcriptview.h"
-#include "ui/singlewindow.h"
+#include "widgets/singlewindow.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 #include "ui/application.h"
 #include "ui/main/form1.h"
-#include "ui/singlewindow.h"
+#include "widgets/singlewindow.h"
 
 #include <QApplication>
 

@@ -1,11 +1,11 @@
-#include "form2.h"
+#include "help/form2.h"
 
-#include "addresses.h"
-#include "hyperlink.h"
-#include "ui/accessibility.h"
-#include "ui/look.h"
-#include "ui/singlewindow.h"
+#include "help/addresses.h"
+#include "help/hyperlink.h"
 #include "version.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/singlewindow.h"
 
 #include <QGroupBox>
 #include <QLabel>

@@ -1,9 +1,9 @@
-#include "frmchatcom.h"
+#include "help/frmchatcom.h"
 
-#include "lookupcontrols.h"
-#include "ui/accessibility.h"
-#include "ui/look.h"
-#include "ui/singlewindow.h"
+#include "help/lookupcontrols.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/singlewindow.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,10 +1,10 @@
-#include "frmhow.h"
+#include "help/frmhow.h"
 
-#include "addresses.h"
-#include "lookupcontrols.h"
-#include "ui/accessibility.h"
-#include "ui/look.h"
-#include "ui/singlewindow.h"
+#include "help/addresses.h"
+#include "help/lookupcontrols.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/singlewindow.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,6 +1,6 @@
-#include "hyperlink.h"
+#include "help/hyperlink.h"
 
-#include "ui/look.h"
+#include "widgets/look.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -1,7 +1,7 @@
-#include "lookupcontrols.h"
+#include "help/lookupcontrols.h"
 
-#include "ui/look.h"
-#include "ui/toolwindow.h"
+#include "widgets/look.h"
+#include "widgets/toolwindow.h"
 
 #include <QComboBox>
 #include <QLabel>

@@ -1,8 +1,8 @@
-#include "notices.h"
+#include "help/notices.h"
 
-#include "addresses.h"
+#include "help/addresses.h"
 #include "net/lineend.h"
-#include "ui/msgbox.h"
+#include "widgets/msgbox.h"
 
 #include <QMessageBox>
 

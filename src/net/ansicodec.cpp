@@ -1,4 +1,4 @@
-#include "ansicodec.h"
+#include "net/ansicodec.h"
 
 #include <QStringDecoder>
 

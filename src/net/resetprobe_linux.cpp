@@ -1,4 +1,4 @@
-#include "resetprobe.h"
+#include "net/resetprobe.h"
 
 #include <fcntl.h>
 #include <netinet/in.h>

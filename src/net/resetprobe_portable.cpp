@@ -1,4 +1,4 @@
-#include "resetprobe.h"
+#include "net/resetprobe.h"
 
 // Without a way to ask the system for the connection's state, a reset after the peer's FIN
 // looks like an ordered close, as Qt reports it.

@@ -1,4 +1,4 @@
-#include "winsock.h"
+#include "net/winsock.h"
 
 #include <QHostAddress>
 #include <QNetworkInterface>

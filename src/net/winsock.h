@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ansicodec.h"
-#include "resetprobe.h"
-#include "socketresult.h"
+#include "net/ansicodec.h"
+#include "net/resetprobe.h"
+#include "net/socketresult.h"
 
 #include <QObject>
 #include <QString>

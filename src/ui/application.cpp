@@ -1,7 +1,7 @@
-#include "application.h"
+#include "ui/application.h"
 
-#include "look.h"
 #include "version.h"
+#include "widgets/look.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,6 +1,6 @@
 // Colours as drawn whatever the palette, the selection, the clock, and keyboard paths.
 #include "ui/main/form1.h"
-#include "ui/singlewindow.h"
+#include "widgets/singlewindow.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/main/transcriptdocument.h"
+#include "transcript/transcriptdocument.h"
 
 #include <QString>
 

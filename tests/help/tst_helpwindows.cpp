@@ -1,6 +1,6 @@
 // The help windows as opened from the main window's menu, and the notices.
 #include "ui/main/form1.h"
-#include "ui/singlewindow.h"
+#include "widgets/singlewindow.h"
 
 #include <QAction>
 #include <QApplication>

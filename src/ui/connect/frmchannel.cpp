@@ -1,12 +1,12 @@
-#include "frmchannel.h"
+#include "ui/connect/frmchannel.h"
 
 #include "net/lineend.h"
 #include "net/winsock.h"
-#include "ui/accessibility.h"
-#include "ui/look.h"
-#include "ui/msgbox.h"
-#include "ui/singlewindow.h"
-#include "ui/toolwindow.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/msgbox.h"
+#include "widgets/singlewindow.h"
+#include "widgets/toolwindow.h"
 
 #include <QGroupBox>
 #include <QListWidget>

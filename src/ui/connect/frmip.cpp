@@ -1,9 +1,9 @@
-#include "frmip.h"
+#include "ui/connect/frmip.h"
 
-#include "ui/accessibility.h"
-#include "ui/look.h"
-#include "ui/singlewindow.h"
-#include "ui/toolwindow.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/singlewindow.h"
+#include "widgets/toolwindow.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
-#include "frmlogin.h"
+#include "ui/connect/frmlogin.h"
 
 #include "net/lineend.h"
-#include "ui/accessibility.h"
-#include "ui/look.h"
-#include "ui/singlewindow.h"
-#include "ui/toolwindow.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
+#include "widgets/singlewindow.h"
+#include "widgets/toolwindow.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "gatewaylink.h"
+#include "ui/connect/gatewaylink.h"
 
 #include <QDialog>
 

@@ -1,4 +1,4 @@
-#include "gatewaylink.h"
+#include "ui/connect/gatewaylink.h"
 
 #include "net/winsock.h"
 

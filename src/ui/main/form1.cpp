@@ -1,4 +1,4 @@
-#include "form1.h"
+#include "ui/main/form1.h"
 
 #include "help/form2.h"
 #include "help/frmchatcom.h"
@@ -7,13 +7,13 @@
 #include "help/notices.h"
 #include "net/lineend.h"
 #include "net/winsock.h"
-#include "transcriptview.h"
-#include "ui/accessibility.h"
 #include "ui/connect/frmchannel.h"
 #include "ui/connect/frmip.h"
 #include "ui/connect/frmlogin.h"
-#include "ui/look.h"
+#include "ui/main/transcriptview.h"
 #include "version.h"
+#include "widgets/accessibility.h"
+#include "widgets/look.h"
 
 #include <QApplication>
 #include <QClipboard>

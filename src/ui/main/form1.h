@@ -2,7 +2,7 @@
 
 #include "net/winsock.h"
 #include "ui/connect/gatewaylink.h"
-#include "ui/singlewindow.h"
+#include "widgets/singlewindow.h"
 
 #include <QMainWindow>
 #include <QPointer>

@@ -1,7 +1,7 @@
-#include "transcriptaccessible.h"
+#include "ui/main/transcriptaccessible.h"
 
-#include "transcriptunits.h"
-#include "transcriptview.h"
+#include "transcript/transcriptunits.h"
+#include "ui/main/transcriptview.h"
 
 #include <QAccessibleWidget>
 

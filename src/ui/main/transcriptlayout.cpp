@@ -1,6 +1,6 @@
-#include "transcriptlayout.h"
+#include "ui/main/transcriptlayout.h"
 
-#include "transcriptdocument.h"
+#include "transcript/transcriptdocument.h"
 
 #include <QFontMetrics>
 #include <QTextLayout>

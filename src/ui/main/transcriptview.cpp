@@ -1,7 +1,7 @@
-#include "transcriptview.h"
+#include "ui/main/transcriptview.h"
 
-#include "transcriptaccessible.h"
-#include "transcriptunits.h"
+#include "transcript/transcriptunits.h"
+#include "ui/main/transcriptaccessible.h"
 
 #include <QAccessible>
 #include <QApplication>

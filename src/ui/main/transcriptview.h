@@ -1,7 +1,7 @@
 #pragma once
 
-#include "transcriptdocument.h"
-#include "transcriptlayout.h"
+#include "transcript/transcriptdocument.h"
+#include "ui/main/transcriptlayout.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

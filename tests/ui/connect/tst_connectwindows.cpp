@@ -8,7 +8,7 @@
 #include "ui/connect/frmlogin.h"
 #include "ui/main/form1.h"
 #include "ui/main/transcriptview.h"
-#include "ui/singlewindow.h"
+#include "widgets/singlewindow.h"
 
 #include <QAction>
 #include <QApplication>

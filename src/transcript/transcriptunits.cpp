@@ -1,6 +1,6 @@
-#include "transcriptunits.h"
+#include "transcript/transcriptunits.h"
 
-#include "transcriptdocument.h"
+#include "transcript/transcriptdocument.h"
 
 #include <QTextBoundaryFinder>
 

@@ -1,11 +1,7 @@
-#include "transcriptdocument.h"
+#include "transcript/transcriptdocument.h"
 
 #include <algorithm>
 #include <cstdint>
-
-#if defined(BRACKMOOR_USE_LINUX)
-#include <sys/mman.h>
-#endif
 
 namespace {
 
@@ -48,7 +44,9 @@ TranscriptDocument::Change TranscriptDocument::append(QStringView text) {
     change.firstChangedLine = lineCount() - 1;
     if (!text.isEmpty()) {
         m_text.append(text);
-        prefaultAhead();
+        m_prefault.ahead(reinterpret_cast<const char *>(m_text.constData()),
+                         m_text.size() * qsizetype(sizeof(QChar)),
+                         m_text.capacity() * qsizetype(sizeof(QChar)));
         // Every line but the last is final: its end does not depend on what follows.
         reindexFrom(lineCount() - 1);
     }
@@ -201,33 +199,6 @@ qsizetype TranscriptDocument::softBreak(qsizetype start) const {
     if (data[limit - 1].isHighSurrogate() && data[limit].isLowSurrogate())
         return limit - 1;
     return limit;
-}
-
-void TranscriptDocument::prefaultAhead() {
-#if defined(BRACKMOOR_USE_LINUX) && defined(MADV_POPULATE_WRITE)
-    // Bytes of the buffer's spare room kept faulted in past the end of the text; refilled
-    // once less than half of it is left.
-    constexpr qsizetype kAhead = 512 * 1024;
-    constexpr std::uintptr_t kPage = 4096;
-    const char *base = reinterpret_cast<const char *>(m_text.constData());
-    if (base != m_prefaultBase) {
-        m_prefaultBase = base;
-        m_prefaultedTo = 0;
-    }
-    const qsizetype used = m_text.size() * qsizetype(sizeof(QChar));
-    if (m_prefaultedTo - used > kAhead / 2)
-        return;
-    const qsizetype room = m_text.capacity() * qsizetype(sizeof(QChar));
-    const std::uintptr_t from =
-        (std::uintptr_t(base + std::max(used, m_prefaultedTo)) + kPage - 1) & ~(kPage - 1);
-    const std::uintptr_t to = std::uintptr_t(base + std::min(room, used + kAhead)) & ~(kPage - 1);
-    if (to <= from)
-        return;
-    // Only the page tables change: the buffer's bytes are not touched. Where the kernel
-    // cannot do it, the pages are simply faulted in by the appends as before.
-    ::madvise(reinterpret_cast<void *>(from), to - from, MADV_POPULATE_WRITE);
-    m_prefaultedTo = qsizetype(to - std::uintptr_t(base));
-#endif
 }
 
 void TranscriptDocument::reindexFrom(qsizetype line) {

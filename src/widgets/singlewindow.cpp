@@ -1,4 +1,4 @@
-#include "singlewindow.h"
+#include "widgets/singlewindow.h"
 
 #include <QApplication>
 #include <QScreen>

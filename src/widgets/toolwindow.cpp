@@ -1,6 +1,6 @@
-#include "toolwindow.h"
+#include "widgets/toolwindow.h"
 
-#include "ui/look.h"
+#include "widgets/look.h"
 
 #include <QWidget>
 

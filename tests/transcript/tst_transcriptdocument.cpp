@@ -1,4 +1,4 @@
-#include "ui/main/transcriptdocument.h"
+#include "transcript/transcriptdocument.h"
 
 #include <QTest>
 

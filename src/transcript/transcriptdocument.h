@@ -1,5 +1,7 @@
 #pragma once
 
+#include "transcript/prefault.h"
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -59,14 +61,9 @@ private:
     qsizetype softBreak(qsizetype start) const;
     // Drops every line after `line` and indexes the text from the start of `line` on.
     void reindexFrom(qsizetype line);
-    // Faults in the buffer's pages just past the end of the text with one system call, so
-    // that a flood of appends does not take a page fault for every 4 KiB of new text.
-    void prefaultAhead();
 
     QString m_text;
     QList<qsizetype> m_starts;
-    // The buffer whose pages prefaultAhead() has faulted in, and up to which byte (unused
-    // where the system offers no way to do it).
-    [[maybe_unused]] const char *m_prefaultBase = nullptr;
-    [[maybe_unused]] qsizetype m_prefaultedTo = 0;
+    // Keeps the pages just past the end of the text faulted in while it grows.
+    Prefaulter m_prefault;
 };

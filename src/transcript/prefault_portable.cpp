@@ -1,0 +1,3 @@
+#include "transcript/prefault.h"
+
+void Prefaulter::ahead(const char *, qsizetype, qsizetype) {}
