@@ -2,6 +2,7 @@
 
 #include "net/lineend.h"
 #include "net/winsock.h"
+#include "ui/connect/windowbutton.h"
 #include "widgets/accessibility.h"
 #include "widgets/look.h"
 #include "widgets/msgbox.h"
@@ -61,8 +62,12 @@ frmChannel::frmChannel(GatewayLink link, QWidget *parent)
     // Clicking or double-clicking an entry only selects it.
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    Command1 = addButton("Command1", QStringLiteral("Join"), twipsRect(240, 3360, 975, 375));
-    cmdCancel = addButton("cmdCancel", QStringLiteral("Cancel"), twipsRect(1320, 3360, 975, 375));
+    Command1 =
+        addButton(Frame1, "Command1", QStringLiteral("Join"), twipsRect(240, 3360, 975, 375));
+    Command1->setFont(verdanaFont());
+    cmdCancel =
+        addButton(Frame1, "cmdCancel", QStringLiteral("Cancel"), twipsRect(1320, 3360, 975, 375));
+    cmdCancel->setFont(verdanaFont());
 
     connect(Command1, &QPushButton::clicked, this, &frmChannel::Command1_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmChannel::cmdCancel_Click);
@@ -73,17 +78,6 @@ frmChannel::frmChannel(GatewayLink link, QWidget *parent)
 
     centreOnScreen(this);
     Form_Load();
-}
-
-QPushButton *frmChannel::addButton(const char *name, const QString &caption,
-                                   const QRect &geometry) {
-    auto *button = new QPushButton(caption, Frame1);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setFont(verdanaFont());
-    // Enter on a button presses it, as Space does.
-    button->setAutoDefault(true);
-    return button;
 }
 
 void frmChannel::Form_Load() {
