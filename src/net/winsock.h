@@ -1,6 +1,7 @@
 #pragma once
 
 #include "net/ansicodec.h"
+#include "net/gatewayport.h"
 #include "net/resetprobe.h"
 #include "net/socketresult.h"
 
@@ -128,7 +129,7 @@ private:
     QByteArray m_piece;
     int m_protocol = sckTCPProtocol;
     QString m_remoteHost = QStringLiteral("63.240.202.120");
-    qint32 m_remotePort = 6112;
+    qint32 m_remotePort = kGatewayPort;
     int m_state = sckClosed;
     // Tells, once the gateway has ended the connection, whether it reset it.
     ResetProbe m_resetProbe;

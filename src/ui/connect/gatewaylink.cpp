@@ -1,16 +1,9 @@
 #include "ui/connect/gatewaylink.h"
 
+#include "net/gatewayport.h"
 #include "net/winsock.h"
 
 #include <utility>
-
-namespace {
-
-// The gateways' port, held as text as the program always has, and turned into a number when
-// it is set.
-const QString kGatewayPort = QStringLiteral("6112");
-
-} // namespace
 
 GatewayLink::GatewayLink(Winsock *socket, Reporter report)
     : m_socket(socket)
@@ -25,7 +18,7 @@ bool GatewayLink::connectTo(const QString &host) {
         return reportUnlessDone({SocketResult::Connect, SocketResult::NoSocket, state()});
     m_socket->setProtocol(Winsock::sckTCPProtocol);
     m_socket->setRemoteHost(host);
-    m_socket->setRemotePort(kGatewayPort.toInt());
+    m_socket->setRemotePort(kGatewayPort);
     return reportUnlessDone(m_socket->Connect());
 }
 
