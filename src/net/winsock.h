@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 class QTcpSocket;
@@ -73,6 +74,9 @@ public:
     SocketResult Connect();
     // Queues the text's bytes for sending, in call order.
     SocketResult SendData(const QString &data);
+    // Sends the lines, each ended by CR LF, in one SendData: every line the program sends goes
+    // out this way, so none can lack its line end.
+    SocketResult sendLines(const QStringList &lines);
     // Hands over the bytes received and not yet taken (at most kMaxPiece of them), as text.
     void GetData(QString &data);
     // Closes the connection, whatever the state.

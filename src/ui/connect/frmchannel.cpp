@@ -1,6 +1,5 @@
 #include "ui/connect/frmchannel.h"
 
-#include "net/lineend.h"
 #include "net/winsock.h"
 #include "ui/connect/windowbutton.h"
 #include "widgets/accessibility.h"
@@ -90,7 +89,7 @@ void frmChannel::Command1_Click() {
         MsgBox(QStringLiteral("Connect First"), vbCancelTryAgainContinue, QStringLiteral("Connect"),
                this);
     for (const Channel &channel : kChannels) {
-        if (List1Text() == channel.entry && !m_link.send(channel.line + kLineEnd))
+        if (List1Text() == channel.entry && !m_link.sendLines({channel.line.toString()}))
             return;
     }
     close();

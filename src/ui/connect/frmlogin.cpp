@@ -1,6 +1,5 @@
 #include "ui/connect/frmlogin.h"
 
-#include "net/lineend.h"
 #include "ui/connect/windowbutton.h"
 #include "widgets/accessibility.h"
 #include "widgets/look.h"
@@ -30,9 +29,10 @@ const QString kServerPrompt = QStringLiteral("Select your Server...");
 const QColor kYellow(255, 255, 0);
 const QColor kBlack(0, 0, 0);
 
-// Bytes 3 and 4, the name, CR LF, the password, CR LF: what a gateway takes as a log-on.
-QString logonRecord(const QString &name, const QString &password) {
-    return QString(QChar(3)) + QChar(4) + name + kLineEnd + password + kLineEnd;
+// What a gateway takes as a log-on, sent as one record: bytes 3 and 4 and the name on the
+// first line, the password on the second.
+QStringList logonLines(const QString &name, const QString &password) {
+    return {QString(QChar(3)) + QChar(4) + name, password};
 }
 
 } // namespace
@@ -148,7 +148,7 @@ void frmLogin::cmdConnect_Click() {
 }
 
 void frmLogin::Command1_Click() {
-    if (!m_link.send(logonRecord(Text1->text(), Text2->text())))
+    if (!m_link.sendLines(logonLines(Text1->text(), Text2->text())))
         return;
     close();
 }

@@ -22,10 +22,10 @@ bool GatewayLink::connectTo(const QString &host) {
     return reportUnlessDone(m_socket->Connect());
 }
 
-bool GatewayLink::send(const QString &data) {
+bool GatewayLink::sendLines(const QStringList &lines) {
     if (!m_socket)
         return reportUnlessDone({SocketResult::Send, SocketResult::NoSocket, state()});
-    return reportUnlessDone(m_socket->SendData(data));
+    return reportUnlessDone(m_socket->sendLines(lines));
 }
 
 QString GatewayLink::localIP() const {

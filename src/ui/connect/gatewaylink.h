@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -26,9 +27,9 @@ public:
     // returns at once. False when the socket refuses; the refusal has then been reported.
     [[nodiscard]] bool connectTo(const QString &host);
 
-    // Sends `data` in one send. False when the socket refuses; the refusal has then been
-    // reported.
-    [[nodiscard]] bool send(const QString &data);
+    // Sends the lines, each ended by CR LF, in one send. False when the socket refuses; the
+    // refusal has then been reported.
+    [[nodiscard]] bool sendLines(const QStringList &lines);
 
     // The local IPv4 address as dotted text, with or without a connection.
     QString localIP() const;
