@@ -86,8 +86,9 @@ void frmChannel::Form_Load() {
 
 void frmChannel::Command1_Click() {
     if (m_link.state() == Winsock::sckClosed)
-        MsgBox(QStringLiteral("Connect First"), vbCancelTryAgainContinue, QStringLiteral("Connect"),
-               this);
+        showMessageBox(QStringLiteral("Connect First"),
+                       {MessageButtons::CancelTryAgainContinue, MessageIcon::None},
+                       QStringLiteral("Connect"), this);
     for (const Channel &channel : kChannels) {
         if (List1Text() == channel.entry && !m_link.sendLines({channel.line.toString()}))
             return;
