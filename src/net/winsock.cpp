@@ -183,7 +183,7 @@ void Winsock::onDisconnected() {
     scheduleArrival();
 }
 
-// The gateway ended the connection: in order (state 8), or with a reset (state 9).
+// The gateway ended the connection: in order (sckClosing), or with a reset (sckError).
 void Winsock::peerEnded() {
     if (m_state == sckError)
         return;

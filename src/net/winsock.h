@@ -16,14 +16,13 @@ class QTcpSocket;
 //
 // It offers the operations of the socket control the program was designed around, under
 // their names: Protocol, RemoteHost, RemotePort, Connect, SendData, GetData, Close, State and
-// LocalIP, and the one notification DataArrival. The numbering of State is the control's:
+// LocalIP, and the one notification DataArrival. State keeps the control's numbering
+// (StateValue); code compares it with the named values only.
 //
-//   0 closed, 1 open, 2 listening, 3 connection pending, 4 resolving host, 5 host resolved,
-//   6 connecting, 7 connected, 8 peer is closing the connection, 9 error.
-//
-// After the gateway closes the connection the state stays 8, and after a failed connect or a
-// reset of the connection it stays 9, until Close. Connect is refused unless the state is 0,
-// SendData unless it is 7; both say so in their result. Close never fails.
+// After the gateway closes the connection the state stays sckClosing, and after a failed
+// connect or a reset of the connection it stays sckError, until Close. Connect is refused
+// unless the state is sckClosed, SendData unless it is sckConnected; both say so in their
+// result. Close never fails.
 //
 // Besides DataArrival it reports the connection's progress (stateChanged, failed) so that
 // the window can tell the user what happens; those reports change nothing here.
@@ -31,6 +30,7 @@ class Winsock : public QObject {
     Q_OBJECT
 
 public:
+    // The control's numbering of the socket's state.
     enum StateValue {
         sckClosed = 0,
         sckOpen = 1,
@@ -89,7 +89,7 @@ public:
     // Bytes received and not yet taken.
     qint64 bytesAvailable() const;
 
-    // How long a connect may take before it is given up (state 9, TimedOut).
+    // How long a connect may take before it is given up (sckError, TimedOut).
     void setConnectTimeout(int msecs) { m_connectTimer.setInterval(msecs); }
     int connectTimeout() const { return m_connectTimer.interval(); }
 
@@ -97,8 +97,8 @@ public:
     // 127.0.0.1 when there is none.
     static QString firstLocalIPv4();
 
-    // Whether a reset by the gateway is told from an ordered close on this system (state 9
-    // with ConnectionReset rather than state 8).
+    // Whether a reset by the gateway is told from an ordered close on this system (sckError
+    // with ConnectionReset rather than sckClosing).
     static bool tellsResetFromClose() { return ResetProbe::available(); }
 
 Q_SIGNALS:

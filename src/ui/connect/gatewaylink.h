@@ -13,14 +13,14 @@ class Winsock;
 // What a connection window is handed when it is opened: the main window's socket, and the
 // place that tells the user when the socket refuses a call. The socket belongs to the main
 // window; once that is closed the socket is gone with it, and the link acts as a closed
-// socket would: the state is 0, and connecting or sending is refused.
+// socket would: the state is sckClosed, and connecting or sending is refused.
 class GatewayLink {
 public:
     using Reporter = std::function<void(const SocketResult &)>;
 
     GatewayLink(Winsock *socket, Reporter report);
 
-    // The socket's state in its 0..9 numbering; 0 once the socket is gone.
+    // The socket's state (a Winsock::StateValue); sckClosed once the socket is gone.
     int state() const;
 
     // Connects the socket over TCP to `host` (used exactly as given) on the gateway port and
