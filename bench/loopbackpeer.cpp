@@ -1,5 +1,7 @@
 #include "loopbackpeer.h"
 
+#include "net/gatewayport.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
@@ -14,7 +16,7 @@ LoopbackPeer::LoopbackPeer(const QString &address)
     : m_address(address) {
     sockaddr_in where{};
     where.sin_family = AF_INET;
-    where.sin_port = htons(6112);
+    where.sin_port = htons(kGatewayPort);
     if (inet_pton(AF_INET, address.toLatin1().constData(), &where.sin_addr) != 1)
         return;
     m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -22,8 +24,8 @@ LoopbackPeer::LoopbackPeer(const QString &address)
     ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
     if (::bind(m_listener, reinterpret_cast<sockaddr *>(&where), sizeof where) != 0 ||
         ::listen(m_listener, 1) != 0) {
-        std::fprintf(stderr, "cannot listen on %s:6112: %s\n", address.toLatin1().constData(),
-                     strerror(errno));
+        std::fprintf(stderr, "cannot listen on %s:%d: %s\n", address.toLatin1().constData(),
+                     kGatewayPort, strerror(errno));
         ::close(m_listener);
         m_listener = -1;
     }

@@ -4,6 +4,7 @@
 #include "chatlines.h"
 #include "loopbackpeer.h"
 
+#include "net/gatewayport.h"
 #include "net/winsock.h"
 #include "ui/main/form1.h"
 #include "ui/main/transcriptview.h"
@@ -77,7 +78,7 @@ bool connectWindow(Form1 *form, const LoopbackPeer &peer) {
     Winsock *socket = control<Winsock>(form, "Winsock1");
     socket->setProtocol(Winsock::sckTCPProtocol);
     socket->setRemoteHost(peer.address());
-    socket->setRemotePort(6112);
+    socket->setRemotePort(kGatewayPort);
     return socket->Connect().ok() &&
            spinUntil([&] { return socket->State() == Winsock::sckConnected; }, 10000);
 }
@@ -223,7 +224,7 @@ int referenceReaderScenario(int mib, const QString &address, ReaderLayer layer) 
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in where{};
         where.sin_family = AF_INET;
-        where.sin_port = htons(6112);
+        where.sin_port = htons(kGatewayPort);
         inet_pton(AF_INET, address.toLatin1().constData(), &where.sin_addr);
         if (::connect(fd, reinterpret_cast<sockaddr *>(&where), sizeof where) == 0) {
             start = nowNs();
@@ -249,7 +250,7 @@ int referenceReaderScenario(int mib, const QString &address, ReaderLayer layer) 
         });
         QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
         socket.setRemoteHost(address);
-        socket.setRemotePort(6112);
+        socket.setRemotePort(kGatewayPort);
         if (socket.Connect().ok() &&
             spinUntil([&] { return socket.State() == Winsock::sckConnected; }, 10000)) {
             start = nowNs();
@@ -269,7 +270,7 @@ int referenceReaderScenario(int mib, const QString &address, ReaderLayer layer) 
         });
         QObject::connect(&socket, &QAbstractSocket::disconnected, &loop, &QEventLoop::quit);
         QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
-        socket.connectToHost(address, 6112);
+        socket.connectToHost(address, kGatewayPort);
         if (socket.waitForConnected(10000)) {
             start = nowNs();
             go.raiseTo(1);

@@ -57,9 +57,8 @@ Form2::Form2(QWidget *parent)
     underlined.setUnderline(true);
     csHyperlink1->setFont(underlined);
     csHyperlink1->setBackColor(kGrey);
-    csHyperlink1->setAlignment(Hyperlink::AlignCentre);
-    csHyperlink1->move(twips(1920), twips(1440));
-    csHyperlink1->setExtent(2778, 450);
+    csHyperlink1->setAlignment(Qt::AlignHCenter);
+    csHyperlink1->setGeometry(twipsRect(1920, 1440, 1575, 255));
 
     Command1 = new QPushButton(QStringLiteral("Close"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

@@ -1,18 +1,9 @@
 #include "help/frmchatcom.h"
 
-#include "help/lookupcontrols.h"
-#include "widgets/accessibility.h"
-#include "widgets/look.h"
-#include "widgets/singlewindow.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-
 namespace {
 
-// The commands in list order, each with its description. The list and the look-up both read
-// it; a command's placeholder is part of its key.
+// The commands in list order, each with its description; a command's placeholder is part of
+// its key.
 const QList<LookupEntry> &commands() {
     static const QList<LookupEntry> table = {
         {QStringLiteral("/whois <NAME>"),
@@ -70,34 +61,7 @@ const QList<LookupEntry> &commands() {
 } // namespace
 
 frmChatCom::frmChatCom(QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("frmChatCom"));
-    setWindowTitle(QStringLiteral("Battle.net Chat Commands"));
-    announceAsWindow(this);
-    makeLookupWindow(this, 4815, 1935);
-
-    Combo1 = createLookupList(this, twipsRect(120, 120, 3615, 315),
-                              QStringLiteral("Select the Command"));
-    Label1 = createAnswerBox(this, twipsRect(120, 480, 4575, 1335));
-    Command1 = createAnswerButton(this, twipsRect(3840, 120, 855, 315));
-    setComboAccessibleName(Combo1, tr("Command"));
-    describeLabel(Label1, tr("Description"));
-    connect(Command1, &QPushButton::clicked, this, &frmChatCom::Command1_Click);
-
-    setTabOrder(Combo1, Command1);
-    Combo1->setFocus();
-    centreOnScreen(this);
-
-    Form_Load();
-}
-
-void frmChatCom::Form_Load() {
-    appendKeys(Combo1, commands());
-}
-
-void frmChatCom::Command1_Click() {
-    for (const LookupEntry &entry : commands()) {
-        if (Combo1->currentText() == entry.key)
-            Label1->setText(entry.text);
-    }
-}
+    : LookupWindow({QStringLiteral("frmChatCom"), QStringLiteral("Battle.net Chat Commands"),
+                    /*clientHeight=*/1935, /*listWidth=*/3615, QStringLiteral("Select the Command"),
+                    tr("Command"), tr("Description"), commands()},
+                   /*owner=*/nullptr, parent) {}

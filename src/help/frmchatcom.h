@@ -1,23 +1,13 @@
 #pragma once
 
-#include <QWidget>
-
-class QComboBox;
-class QLabel;
-class QPushButton;
+#include "help/lookupwindow.h"
 
 // "Battle.net Chat Commands": a reference of eighteen chat commands. The user picks or types
 // a command and presses "Answer!" to see what it does.
-class frmChatCom : public QWidget {
+class frmChatCom : public LookupWindow {
     Q_OBJECT
 
 public:
+    // Opens centred on the screen.
     explicit frmChatCom(QWidget *parent = nullptr);
-
-    void Form_Load();
-    void Command1_Click();
-
-    QComboBox *Combo1 = nullptr;     // the commands
-    QLabel *Label1 = nullptr;        // the description box
-    QPushButton *Command1 = nullptr; // "Answer!"
 };

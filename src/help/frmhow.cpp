@@ -1,18 +1,10 @@
 #include "help/frmhow.h"
 
 #include "help/addresses.h"
-#include "help/lookupcontrols.h"
-#include "widgets/accessibility.h"
-#include "widgets/look.h"
-#include "widgets/singlewindow.h"
-
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
 
 namespace {
 
-// The questions in list order, each with its answer. The list and the look-up both read it.
+// The questions in list order, each with its answer.
 const QList<LookupEntry> &questions() {
     static const QList<LookupEntry> table = {
         {QStringLiteral("How do I connect?"),
@@ -49,34 +41,8 @@ const QList<LookupEntry> &questions() {
 } // namespace
 
 frmHow::frmHow(const QWidget *owner, QWidget *parent)
-    : QWidget(parent) {
-    setObjectName(QStringLiteral("frmHow"));
-    setWindowTitle(QStringLiteral("How do I...."));
-    announceAsWindow(this);
-    makeLookupWindow(this, 4815, 1905);
-
-    Combo1 = createLookupList(this, twipsRect(120, 120, 3495, 315),
-                              QStringLiteral("Select your Question..."));
-    Label1 = createAnswerBox(this, twipsRect(120, 480, 4575, 1335));
-    Command1 = createAnswerButton(this, twipsRect(3720, 120, 975, 315));
-    setComboAccessibleName(Combo1, tr("Question"));
-    describeLabel(Label1, tr("Answer"));
-    connect(Command1, &QPushButton::clicked, this, &frmHow::Command1_Click);
-
-    setTabOrder(Combo1, Command1);
-    Combo1->setFocus();
-    centreOn(this, owner);
-
-    Form_Load();
-}
-
-void frmHow::Form_Load() {
-    appendKeys(Combo1, questions());
-}
-
-void frmHow::Command1_Click() {
-    for (const LookupEntry &entry : questions()) {
-        if (Combo1->currentText() == entry.key)
-            Label1->setText(entry.text);
-    }
-}
+    : LookupWindow({QStringLiteral("frmHow"), QStringLiteral("How do I...."),
+                    /*clientHeight=*/1905, /*listWidth=*/3495,
+                    QStringLiteral("Select your Question..."), tr("Question"), tr("Answer"),
+                    questions()},
+                   owner, parent) {}

@@ -1,7 +1,5 @@
 #include "help/hyperlink.h"
 
-#include "widgets/look.h"
-
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QDesktopServices>
@@ -86,13 +84,9 @@ void Hyperlink::setBackColor(const QColor &colour) {
     setPalette(shades);
 }
 
-void Hyperlink::setAlignment(int alignment) {
-    m_alignment = alignment;
+void Hyperlink::setAlignment(Qt::Alignment alignment) {
+    m_alignment = alignment & Qt::AlignHorizontal_Mask;
     update();
-}
-
-void Hyperlink::setExtent(int himetricWidth, int himetricHeight) {
-    resize(twips(himetricToTwips(himetricWidth)), twips(himetricToTwips(himetricHeight)));
 }
 
 QSize Hyperlink::sizeHint() const {
@@ -100,17 +94,11 @@ QSize Hyperlink::sizeHint() const {
 }
 
 void Hyperlink::paintEvent(QPaintEvent *) {
-    Qt::Alignment across = Qt::AlignLeft;
-    if (m_alignment == AlignRight)
-        across = Qt::AlignRight;
-    else if (m_alignment == AlignCentre)
-        across = Qt::AlignHCenter;
-
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(palette().color(QPalette::Link));
     // Drawn as one plain line: a caption is never markup.
-    painter.drawText(rect(), int(across | Qt::AlignVCenter | Qt::TextSingleLine), m_caption);
+    painter.drawText(rect(), int(m_alignment | Qt::AlignVCenter | Qt::TextSingleLine), m_caption);
 
     if (hasFocus()) {
         QStyleOptionFocusRect option;

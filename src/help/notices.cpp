@@ -12,7 +12,7 @@ namespace {
 
 struct NoticeText {
     QString prompt;
-    int style;
+    MessageBoxStyle style;
     QString title;
 };
 
@@ -22,32 +22,37 @@ NoticeText noticeText(Notice notice) {
         return {QStringLiteral("You can contact the ktx at:") + kLineEnd +
                     Addresses::ktxWebAddress + kLineEnd + QStringLiteral("And by email: ") +
                     Addresses::supportEmail,
-                vbExclamation, QStringLiteral("CONTACT THE KTX")};
+                {MessageButtons::Ok, MessageIcon::Exclamation},
+                QStringLiteral("CONTACT THE KTX")};
     case Notice::Ktx:
         return {QStringLiteral("You can reach the KTX at: ") + Addresses::ktxWebAddress,
-                vbInformation, QStringLiteral("CONTACT THE KTX")};
+                {MessageButtons::Ok, MessageIcon::Information},
+                QStringLiteral("CONTACT THE KTX")};
     case Notice::Rwqn:
         return {QStringLiteral("RWQN can be reached at: ") + Addresses::rwqnFirstWebAddress +
                     QStringLiteral(" or ") + Addresses::rwqnSecondWebAddress,
-                vbInformation, QStringLiteral("CONTACT RWQN")};
+                {MessageButtons::Ok, MessageIcon::Information},
+                QStringLiteral("CONTACT RWQN")};
     case Notice::Ashwalkers:
         return {QStringLiteral("The Ashwalkers can be reached at: ") +
                     Addresses::ashwalkersWebAddress,
-                vbInformation, QStringLiteral("CONTACT THE ASHWALKERS")};
+                {MessageButtons::Ok, MessageIcon::Information},
+                QStringLiteral("CONTACT THE ASHWALKERS")};
     case Notice::GeneralHelp:
         break;
     }
     return {QStringLiteral("To begin, you must first push 'connect'. Then push 'Log In' and type "
                            "in your user name and password. Then once you do that, just use "
                            "your normal chat commands."),
-            vbCancelTryAgainContinue, QStringLiteral("General Help")};
+            {MessageButtons::CancelTryAgainContinue, MessageIcon::None},
+            QStringLiteral("General Help")};
 }
 
 } // namespace
 
 QMessageBox *createNotice(Notice notice, QWidget *parent) {
     const NoticeText text = noticeText(notice);
-    QMessageBox *box = createMsgBox(text.prompt, text.style, text.title, parent);
+    QMessageBox *box = createMessageBox(text.prompt, text.style, text.title, parent);
     box->setWindowModality(Qt::ApplicationModal);
     return box;
 }

@@ -31,7 +31,7 @@ public:
     bool ok() const { return m_outcome == Done; }
     Call call() const { return m_call; }
     Outcome outcome() const { return m_outcome; }
-    // The socket's state, in its 0..9 numbering, when the call was made.
+    // The socket's state (a Winsock::StateValue) when the call was made.
     int state() const { return m_state; }
     // For WriteFailed, the system's own words for why.
     QString detail() const { return m_detail; }

@@ -1,5 +1,7 @@
 #include "net/winsock.h"
 
+#include "net/lineend.h"
+
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QTcpSocket>
@@ -55,6 +57,13 @@ SocketResult Winsock::SendData(const QString &data) {
     if (m_socket->write(bytes) != bytes.size())
         return {SocketResult::Send, SocketResult::WriteFailed, m_state, m_socket->errorString()};
     return SocketResult::done(SocketResult::Send, m_state);
+}
+
+SocketResult Winsock::sendLines(const QStringList &lines) {
+    QString data;
+    for (const QString &line : lines)
+        data += line + kLineEnd;
+    return SendData(data);
 }
 
 void Winsock::GetData(QString &data) {
@@ -174,7 +183,7 @@ void Winsock::onDisconnected() {
     scheduleArrival();
 }
 
-// The gateway ended the connection: in order (state 8), or with a reset (state 9).
+// The gateway ended the connection: in order (sckClosing), or with a reset (sckError).
 void Winsock::peerEnded() {
     if (m_state == sckError)
         return;

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "net/ansicodec.h"
+#include "net/gatewayport.h"
 #include "net/resetprobe.h"
 #include "net/socketresult.h"
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 class QTcpSocket;
@@ -14,14 +16,13 @@ class QTcpSocket;
 //
 // It offers the operations of the socket control the program was designed around, under
 // their names: Protocol, RemoteHost, RemotePort, Connect, SendData, GetData, Close, State and
-// LocalIP, and the one notification DataArrival. The numbering of State is the control's:
+// LocalIP, and the one notification DataArrival. State keeps the control's numbering
+// (StateValue); code compares it with the named values only.
 //
-//   0 closed, 1 open, 2 listening, 3 connection pending, 4 resolving host, 5 host resolved,
-//   6 connecting, 7 connected, 8 peer is closing the connection, 9 error.
-//
-// After the gateway closes the connection the state stays 8, and after a failed connect or a
-// reset of the connection it stays 9, until Close. Connect is refused unless the state is 0,
-// SendData unless it is 7; both say so in their result. Close never fails.
+// After the gateway closes the connection the state stays sckClosing, and after a failed
+// connect or a reset of the connection it stays sckError, until Close. Connect is refused
+// unless the state is sckClosed, SendData unless it is sckConnected; both say so in their
+// result. Close never fails.
 //
 // Besides DataArrival it reports the connection's progress (stateChanged, failed) so that
 // the window can tell the user what happens; those reports change nothing here.
@@ -29,6 +30,7 @@ class Winsock : public QObject {
     Q_OBJECT
 
 public:
+    // The control's numbering of the socket's state.
     enum StateValue {
         sckClosed = 0,
         sckOpen = 1,
@@ -72,6 +74,9 @@ public:
     SocketResult Connect();
     // Queues the text's bytes for sending, in call order.
     SocketResult SendData(const QString &data);
+    // Sends the lines, each ended by CR LF, in one SendData: every line the program sends goes
+    // out this way, so none can lack its line end.
+    SocketResult sendLines(const QStringList &lines);
     // Hands over the bytes received and not yet taken (at most kMaxPiece of them), as text.
     void GetData(QString &data);
     // Closes the connection, whatever the state.
@@ -84,7 +89,7 @@ public:
     // Bytes received and not yet taken.
     qint64 bytesAvailable() const;
 
-    // How long a connect may take before it is given up (state 9, TimedOut).
+    // How long a connect may take before it is given up (sckError, TimedOut).
     void setConnectTimeout(int msecs) { m_connectTimer.setInterval(msecs); }
     int connectTimeout() const { return m_connectTimer.interval(); }
 
@@ -92,8 +97,8 @@ public:
     // 127.0.0.1 when there is none.
     static QString firstLocalIPv4();
 
-    // Whether a reset by the gateway is told from an ordered close on this system (state 9
-    // with ConnectionReset rather than state 8).
+    // Whether a reset by the gateway is told from an ordered close on this system (sckError
+    // with ConnectionReset rather than sckClosing).
     static bool tellsResetFromClose() { return ResetProbe::available(); }
 
 Q_SIGNALS:
@@ -128,7 +133,7 @@ private:
     QByteArray m_piece;
     int m_protocol = sckTCPProtocol;
     QString m_remoteHost = QStringLiteral("63.240.202.120");
-    qint32 m_remotePort = 6112;
+    qint32 m_remotePort = kGatewayPort;
     int m_state = sckClosed;
     // Tells, once the gateway has ended the connection, whether it reset it.
     ResetProbe m_resetProbe;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "net/gatewayport.h"
+
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
@@ -14,7 +16,7 @@ class FakeGateway : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr quint16 kPort = 6112;
+    static constexpr quint16 kPort = kGatewayPort;
 
     explicit FakeGateway(const QString &address, QObject *parent = nullptr);
 

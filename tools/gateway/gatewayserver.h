@@ -1,6 +1,7 @@
 #pragma once
 
 #include "chatservice.h"
+#include "net/gatewayport.h"
 
 #include <QHostAddress>
 #include <QList>
@@ -14,7 +15,7 @@ class GatewayServer : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr quint16 kPort = 6112;
+    static constexpr quint16 kPort = kGatewayPort;
     // Connections beyond this are told so and closed, which keeps the memory bounded.
     static constexpr qsizetype kMaxClients = 500;
 

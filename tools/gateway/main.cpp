@@ -2,6 +2,7 @@
 // end-to-end tests.
 
 #include "gatewayserver.h"
+#include "net/gatewayport.h"
 #include "signalwatcher.h"
 
 #include <QCommandLineParser>
@@ -15,7 +16,7 @@ namespace {
 const char kDescription[] =
     "A local chat gateway for trying Brackmoor Chat offline.\n"
     "\n"
-    "Listens on ADDRESS, port 6112 (default 127.0.0.1) and serves any number of clients.\n"
+    "Listens on ADDRESS, port %1 (default 127.0.0.1) and serves any number of clients.\n"
     "One line is printed for each connection and each disconnection. SIGINT or SIGTERM\n"
     "(Ctrl+C) stops it.\n"
     "\n"
@@ -63,7 +64,7 @@ int main(int argc, char *argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("brackmoor-gateway"));
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.setApplicationDescription(QString::fromLatin1(kDescription).arg(kGatewayPort));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("ADDRESS"),
                                  QStringLiteral("IP address to listen on (default 127.0.0.1)."),

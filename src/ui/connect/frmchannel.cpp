@@ -1,7 +1,7 @@
 #include "ui/connect/frmchannel.h"
 
-#include "net/lineend.h"
 #include "net/winsock.h"
+#include "ui/connect/windowbutton.h"
 #include "widgets/accessibility.h"
 #include "widgets/look.h"
 #include "widgets/msgbox.h"
@@ -61,8 +61,12 @@ frmChannel::frmChannel(GatewayLink link, QWidget *parent)
     // Clicking or double-clicking an entry only selects it.
     List1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    Command1 = addButton("Command1", QStringLiteral("Join"), twipsRect(240, 3360, 975, 375));
-    cmdCancel = addButton("cmdCancel", QStringLiteral("Cancel"), twipsRect(1320, 3360, 975, 375));
+    Command1 =
+        addButton(Frame1, "Command1", QStringLiteral("Join"), twipsRect(240, 3360, 975, 375));
+    Command1->setFont(verdanaFont());
+    cmdCancel =
+        addButton(Frame1, "cmdCancel", QStringLiteral("Cancel"), twipsRect(1320, 3360, 975, 375));
+    cmdCancel->setFont(verdanaFont());
 
     connect(Command1, &QPushButton::clicked, this, &frmChannel::Command1_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmChannel::cmdCancel_Click);
@@ -75,17 +79,6 @@ frmChannel::frmChannel(GatewayLink link, QWidget *parent)
     Form_Load();
 }
 
-QPushButton *frmChannel::addButton(const char *name, const QString &caption,
-                                   const QRect &geometry) {
-    auto *button = new QPushButton(caption, Frame1);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    button->setFont(verdanaFont());
-    // Enter on a button presses it, as Space does.
-    button->setAutoDefault(true);
-    return button;
-}
-
 void frmChannel::Form_Load() {
     for (const Channel &channel : kChannels)
         List1->addItem(channel.entry.toString());
@@ -93,10 +86,11 @@ void frmChannel::Form_Load() {
 
 void frmChannel::Command1_Click() {
     if (m_link.state() == Winsock::sckClosed)
-        MsgBox(QStringLiteral("Connect First"), vbCancelTryAgainContinue, QStringLiteral("Connect"),
-               this);
+        showMessageBox(QStringLiteral("Connect First"),
+                       {MessageButtons::CancelTryAgainContinue, MessageIcon::None},
+                       QStringLiteral("Connect"), this);
     for (const Channel &channel : kChannels) {
-        if (List1Text() == channel.entry && !m_link.send(channel.line + kLineEnd))
+        if (List1Text() == channel.entry && !m_link.sendLines({channel.line.toString()}))
             return;
     }
     close();

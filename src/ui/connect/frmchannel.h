@@ -28,7 +28,6 @@ public:
     QPushButton *cmdCancel = nullptr;
 
 private:
-    QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
     // The selected entry's text, or the empty text when no entry is selected.
     QString List1Text() const;
 

@@ -1,5 +1,6 @@
 #include "ui/connect/frmip.h"
 
+#include "ui/connect/windowbutton.h"
 #include "widgets/accessibility.h"
 #include "widgets/look.h"
 #include "widgets/singlewindow.h"
@@ -33,8 +34,9 @@ frmIP::frmIP(GatewayLink link, QWidget *parent)
     // Screen readers name the box by the label beside it.
     Label1->setBuddy(Text1);
 
-    Command2 = addButton("Command2", QStringLiteral("Tell Me"), twipsRect(120, 480, 855, 375));
-    Command1 = addButton("Command1", QStringLiteral("Close"), twipsRect(1200, 480, 855, 375));
+    Command2 =
+        addButton(this, "Command2", QStringLiteral("Tell Me"), twipsRect(120, 480, 855, 375));
+    Command1 = addButton(this, "Command1", QStringLiteral("Close"), twipsRect(1200, 480, 855, 375));
 
     connect(Command2, &QPushButton::clicked, this, &frmIP::Command2_Click);
     connect(Command1, &QPushButton::clicked, this, &frmIP::Command1_Click);
@@ -44,15 +46,6 @@ frmIP::frmIP(GatewayLink link, QWidget *parent)
     Text1->setFocus();
 
     centreOnScreen(this);
-}
-
-QPushButton *frmIP::addButton(const char *name, const QString &caption, const QRect &geometry) {
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    // Enter on a button presses it, as Space does.
-    button->setAutoDefault(true);
-    return button;
 }
 
 void frmIP::Command2_Click() {

@@ -26,7 +26,5 @@ public:
     QPushButton *Command1 = nullptr; // "Close"
 
 private:
-    QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
-
     GatewayLink m_link;
 };

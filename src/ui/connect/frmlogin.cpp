@@ -1,6 +1,6 @@
 #include "ui/connect/frmlogin.h"
 
-#include "net/lineend.h"
+#include "ui/connect/windowbutton.h"
 #include "widgets/accessibility.h"
 #include "widgets/look.h"
 #include "widgets/singlewindow.h"
@@ -29,9 +29,10 @@ const QString kServerPrompt = QStringLiteral("Select your Server...");
 const QColor kYellow(255, 255, 0);
 const QColor kBlack(0, 0, 0);
 
-// Bytes 3 and 4, the name, CR LF, the password, CR LF: what a gateway takes as a log-on.
-QString logonRecord(const QString &name, const QString &password) {
-    return QString(QChar(3)) + QChar(4) + name + kLineEnd + password + kLineEnd;
+// What a gateway takes as a log-on, sent as one record: bytes 3 and 4 and the name on the
+// first line, the password on the second.
+QStringList logonLines(const QString &name, const QString &password) {
+    return {QString(QChar(3)) + QChar(4) + name, password};
 }
 
 } // namespace
@@ -56,12 +57,15 @@ frmLogin::frmLogin(GatewayLink link, QWidget *parent)
     Label3 = addLabel("Label3", QStringLiteral("Server:"), twipsRect(120, 840, 855, 255));
     createServerBox();
 
-    cmdConnect = addButton("cmdConnect", QStringLiteral("Connect"), twipsRect(120, 1200, 975, 375));
+    cmdConnect =
+        addButton(this, "cmdConnect", QStringLiteral("Connect"), twipsRect(120, 1200, 975, 375));
     // Connect alone keeps the window's own font.
-    Command1 = addButton("Command1", QStringLiteral("Log On!"), twipsRect(1200, 1200, 1095, 375));
+    Command1 =
+        addButton(this, "Command1", QStringLiteral("Log On!"), twipsRect(1200, 1200, 1095, 375));
     Command1->setFont(verdanaFont());
     Command1->setDefault(true);
-    Command2 = addButton("Command2", QStringLiteral("Cancel"), twipsRect(2400, 1200, 1095, 375));
+    Command2 =
+        addButton(this, "Command2", QStringLiteral("Cancel"), twipsRect(2400, 1200, 1095, 375));
     Command2->setFont(verdanaFont());
 
     // Screen readers name each box by the label beside it.
@@ -93,13 +97,6 @@ QLabel *frmLogin::addLabel(const char *name, const QString &caption, const QRect
     label->setGeometry(geometry);
     label->setFont(verdanaFont());
     return label;
-}
-
-QPushButton *frmLogin::addButton(const char *name, const QString &caption, const QRect &geometry) {
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    return button;
 }
 
 void frmLogin::createPasswordBox() {
@@ -151,7 +148,7 @@ void frmLogin::cmdConnect_Click() {
 }
 
 void frmLogin::Command1_Click() {
-    if (!m_link.send(logonRecord(Text1->text(), Text2->text())))
+    if (!m_link.sendLines(logonLines(Text1->text(), Text2->text())))
         return;
     close();
 }

@@ -42,7 +42,6 @@ protected:
 
 private:
     QLabel *addLabel(const char *name, const QString &caption, const QRect &geometry);
-    QPushButton *addButton(const char *name, const QString &caption, const QRect &geometry);
     void createPasswordBox();
     void createServerBox();
 

@@ -1,16 +1,9 @@
 #include "ui/connect/gatewaylink.h"
 
+#include "net/gatewayport.h"
 #include "net/winsock.h"
 
 #include <utility>
-
-namespace {
-
-// The gateways' port, held as text as the program always has, and turned into a number when
-// it is set.
-const QString kGatewayPort = QStringLiteral("6112");
-
-} // namespace
 
 GatewayLink::GatewayLink(Winsock *socket, Reporter report)
     : m_socket(socket)
@@ -25,14 +18,14 @@ bool GatewayLink::connectTo(const QString &host) {
         return reportUnlessDone({SocketResult::Connect, SocketResult::NoSocket, state()});
     m_socket->setProtocol(Winsock::sckTCPProtocol);
     m_socket->setRemoteHost(host);
-    m_socket->setRemotePort(kGatewayPort.toInt());
+    m_socket->setRemotePort(kGatewayPort);
     return reportUnlessDone(m_socket->Connect());
 }
 
-bool GatewayLink::send(const QString &data) {
+bool GatewayLink::sendLines(const QStringList &lines) {
     if (!m_socket)
         return reportUnlessDone({SocketResult::Send, SocketResult::NoSocket, state()});
-    return reportUnlessDone(m_socket->SendData(data));
+    return reportUnlessDone(m_socket->sendLines(lines));
 }
 
 QString GatewayLink::localIP() const {

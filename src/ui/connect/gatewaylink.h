@@ -4,6 +4,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -12,23 +13,23 @@ class Winsock;
 // What a connection window is handed when it is opened: the main window's socket, and the
 // place that tells the user when the socket refuses a call. The socket belongs to the main
 // window; once that is closed the socket is gone with it, and the link acts as a closed
-// socket would: the state is 0, and connecting or sending is refused.
+// socket would: the state is sckClosed, and connecting or sending is refused.
 class GatewayLink {
 public:
     using Reporter = std::function<void(const SocketResult &)>;
 
     GatewayLink(Winsock *socket, Reporter report);
 
-    // The socket's state in its 0..9 numbering; 0 once the socket is gone.
+    // The socket's state (a Winsock::StateValue); sckClosed once the socket is gone.
     int state() const;
 
     // Connects the socket over TCP to `host` (used exactly as given) on the gateway port and
     // returns at once. False when the socket refuses; the refusal has then been reported.
     [[nodiscard]] bool connectTo(const QString &host);
 
-    // Sends `data` in one send. False when the socket refuses; the refusal has then been
-    // reported.
-    [[nodiscard]] bool send(const QString &data);
+    // Sends the lines, each ended by CR LF, in one send. False when the socket refuses; the
+    // refusal has then been reported.
+    [[nodiscard]] bool sendLines(const QStringList &lines);
 
     // The local IPv4 address as dotted text, with or without a connection.
     QString localIP() const;

@@ -237,12 +237,13 @@ void Form1::Form_Load() {
 }
 
 void Form1::cmdSend_Click() {
-    const QString line = Text1->text() + kLineEnd;
-    if (const SocketResult sent = Winsock1->SendData(line); !sent.ok()) {
+    const QString line = Text1->text();
+    if (const SocketResult sent = Winsock1->sendLines({line}); !sent.ok()) {
         reportRefusal(sent);
         return;
     }
-    Text2->replaceSelection(line);
+    // The transcript shows the line as it went out, line end included.
+    Text2->replaceSelection(line + kLineEnd);
     Text1->setText(QString());
 }
 
