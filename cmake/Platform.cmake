@@ -48,6 +48,10 @@ else()
             $<$<CXX_COMPILER_ID:GNU>:-Wno-error=stringop-overflow>)
     endif()
     if(BRACKMOOR_SANITIZE)
+        # With the sanitizers, the preconditions of the standard library's containers and of
+        # Qt's (Q_ASSERT, an index past the end) are checked too, so a broken one fails a test
+        # instead of passing quietly in a release build.
+        target_compile_definitions(brackmoor_flags INTERFACE _GLIBCXX_ASSERTIONS QT_FORCE_ASSERTS)
         target_compile_options(brackmoor_flags INTERFACE -fsanitize=address,undefined
                                -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
         target_link_options(brackmoor_flags INTERFACE -fsanitize=address,undefined)
