@@ -1,8 +1,8 @@
 // Colours as drawn whatever the palette, the selection, the clock, and keyboard paths.
+#include "common/windows.h"
 #include "ui/main/form1.h"
 #include "widgets/singlewindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -41,13 +41,7 @@ class TestAccessibility : public QObject {
     QPointer<Form1> m_form;
 
     QWidget *open(const QString &menuItem) {
-        if (menuItem.isEmpty())
-            return m_form;
-        m_form->findChild<QAction *>(menuItem)->trigger();
-        for (QWidget *opened : QApplication::topLevelWidgets())
-            if (opened != m_form && opened->isVisible())
-                return opened;
-        return nullptr;
+        return menuItem.isEmpty() ? m_form.data() : openFromMenu(m_form, menuItem);
     }
 
 private Q_SLOTS:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 // Compares two byte strings. Empty when they are equal; otherwise a sentence naming the first
@@ -14,3 +15,11 @@ QString bytesDiffer(const QByteArray &actual, const QByteArray &expected);
         if (!difference.isEmpty())                                                                 \
             QFAIL(qPrintable(difference));                                                         \
     } while (false)
+
+// What a decoder of the program makes of `bytes` in one piece, flushed at the end.
+template<typename Decoder> QString decodeWhole(QByteArrayView bytes) {
+    Decoder decoder;
+    QString text = decoder.decode(bytes);
+    decoder.flush(text);
+    return text;
+}

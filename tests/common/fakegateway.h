@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTest>
 
 // A stand-in for a chat gateway in tests: listens on a loopback address of the test's own
 // (127.0.0.x, port 6112; never 127.0.0.1, which stays free for a gateway the user runs),
@@ -20,7 +21,6 @@ public:
 
     explicit FakeGateway(const QString &address, QObject *parent = nullptr);
 
-    bool isListening() const { return m_server.isListening(); }
     QString address() const { return m_address.toString(); }
 
     // Waits until a client has connected.
@@ -31,7 +31,6 @@ public:
     bool waitForClientGone(int msecs = 5000);
 
     QByteArray received() const { return m_received; }
-    void clearReceived() { m_received.clear(); }
 
     // Writes to the client at once.
     void send(const QByteArray &bytes);
@@ -39,8 +38,6 @@ public:
     void closeClient();
     // Resets the connection (RST).
     void resetClient();
-    // Stops listening, so that later connects are refused.
-    void stopListening() { m_server.close(); }
 
     QTcpSocket *client() const { return m_client; }
 
@@ -51,3 +48,10 @@ private:
     QByteArray m_received;
     bool m_clientGone = false;
 };
+
+// Connects the program's socket to `gateway`; true once both ends see the connection.
+template<typename Socket> bool connectSocket(Socket &socket, FakeGateway &gateway) {
+    socket.setRemoteHost(gateway.address());
+    return socket.Connect().ok() && gateway.waitForClient() &&
+           QTest::qWaitFor([&] { return socket.State() == Socket::sckConnected; });
+}

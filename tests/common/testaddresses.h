@@ -5,7 +5,7 @@
 // Every network test listens on a loopback address of its own, port 6112, so that tests run
 // side by side and 127.0.0.1:6112 stays free for a gateway the user runs. Each test area owns
 // one block of addresses, listed here and nowhere else; a test names its address as a block
-// and an index within it. The shell tests (tests/e2e, tests/a11y) use the blocks noted below.
+// and an index within it. The end-to-end scripts and the benchmarks use the blocks noted below.
 namespace TestAddresses {
 
 struct Block {
@@ -20,8 +20,6 @@ inline constexpr Block kGatewayTool{30, 10};   // tests/tools
 inline constexpr Block kEndToEnd{40, 10};      // tests/e2e (lib.sh)
 inline constexpr Block kBench{50, 6};          // bench
 inline constexpr Block kRobustness{60, 10};    // tests/robustness
-inline constexpr Block kAccessibility{70, 10}; // tests/a11y (atspi.sh)
-inline constexpr Block kTranscript{90, 10};    // transcript tests
 
 // "127.0.0.N", the index-th address of the block. An index outside the block is a fault in
 // the test and stops it at once.

@@ -5,7 +5,6 @@ set -euo pipefail
 export LC_ALL=C.UTF-8
 
 E2E_TIMEOUT=${E2E_TIMEOUT:-20} # seconds that any one condition may take
-E2E_WELCOME=$'\t                 \tWELCOME TO BRACKMOOR CHAT v3.05\r\n'
 E2E_LOGON_END=$'1018 INFO "Welcome to Brackmoor test gateway!"\r\n1019 ERROR "This gateway creates accounts on first use; they last until it stops."\r\n'
 E2E_PIDS=()
 

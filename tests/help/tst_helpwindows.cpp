@@ -1,8 +1,8 @@
 // The help windows as opened from the main window's menu, and the notices.
+#include "common/windows.h"
 #include "ui/main/form1.h"
 #include "widgets/singlewindow.h"
 
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDesktopServices>
@@ -20,12 +20,7 @@ class TestHelpWindows : public QObject {
     QList<QUrl> m_opened;
 
     // The window the menu item opened or brought to the front.
-    QWidget *choose(const QString &menu) {
-        m_form->findChild<QAction *>(menu)->trigger();
-        const bool shown = QTest::qWaitFor(
-            [this] { return (m_window = QApplication::activeWindow()) && m_window != m_form; });
-        return shown ? m_window.data() : nullptr;
-    }
+    QWidget *choose(const QString &menu) { return m_window = openFromMenu(m_form, menu); }
     QComboBox *list() const { return m_window->findChild<QComboBox *>(QStringLiteral("Combo1")); }
     QLabel *box() const { return m_window->findChild<QLabel *>(QStringLiteral("Label1")); }
     // Types `text` into the edit field, presses `key` there, then clicks "Answer!".
@@ -125,7 +120,7 @@ private Q_SLOTS:
             box->done(0);
         });
         poll.start(10);
-        m_form->findChild<QAction *>(menu)->trigger();
+        chooseMenuItem(m_form, menu);
         QVERIFY(plainModalDefaultFirst);
         QVERIFY(escapeCloses);
         QTRY_VERIFY(!box); // closed and gone

@@ -1,18 +1,17 @@
+#include "common/bytes.h"
 #include "net/ansicodec.h"
 
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 // Decoding what a gateway sends: valid UTF-8 whole, however it is split; everything else kept
 // as the Windows-1252 characters the bytes stand for.
 class TestAnsiCodec : public QObject {
     Q_OBJECT
 
-private:
-    static QString decodeWhole(const QByteArray &bytes) {
-        AnsiDecoder decoder;
-        QString out = decoder.decode(bytes);
-        decoder.flush(out);
-        return out;
+    static void row(const char *name, QByteArrayView bytes, const QString &text) {
+        QTest::newRow(name) << bytes.toByteArray() << text;
     }
 
 private Q_SLOTS:
@@ -20,36 +19,27 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
         // Valid UTF-8 comes out whole.
-        QTest::newRow("controls") << QByteArray("\x00\x01\x03\x04\x1b\x7f", 6)
-                                  << QString::fromUtf16(u"\u0000\u0001\u0003\u0004\u001b\u007f", 6);
-        QTest::newRow("two-byte") << QByteArray("caf\xc3\xa9") << QStringLiteral("caf\u00e9");
-        QTest::newRow("three-byte") << QByteArray("\xe2\x82\xac") << QStringLiteral("\u20ac");
-        QTest::newRow("byte order mark kept")
-            << QByteArray("\xef\xbb\xbfhi") << QStringLiteral("\ufeffhi");
-        QTest::newRow("highest code point")
-            << QByteArray("\xf4\x8f\xbf\xbf") << QString::fromUtf16(u"\U0010FFFF");
+        row("controls", QByteArrayView("\x00\x01\x03\x04\x1b\x7f", 6),
+            QString::fromUtf16(u"\0\x01\x03\x04\x1b\x7f", 6));
+        row("two-byte", "caf\xc3\xa9", u"caf\u00e9"_s);
+        row("three-byte", "\xe2\x82\xac", u"\u20ac"_s);
+        row("byte order mark kept", "\xef\xbb\xbfhi", u"\ufeffhi"_s);
+        row("highest code point", "\xf4\x8f\xbf\xbf", u"\U0010FFFF"_s);
         // Anything else is each byte's Windows-1252 character.
-        QTest::newRow("latin-1 e acute") << QByteArray("caf\xe9!") << QStringLiteral("caf\u00e9!");
-        QTest::newRow("undefined codes stay latin-1")
-            << QByteArray("\x81\x8d\x8f\x90\x9d")
-            << QStringLiteral("\u0081\u008d\u008f\u0090\u009d");
-        QTest::newRow("smart quotes")
-            << QByteArray("\x93hi\x94") << QStringLiteral("\u201chi\u201d");
-        QTest::newRow("overlong three-byte")
-            << QByteArray("\xe0\x80\xaf") << QStringLiteral("\u00e0\u20ac\u00af");
-        QTest::newRow("encoded surrogate")
-            << QByteArray("\xed\xa0\x80") << QStringLiteral("\u00ed\u00a0\u20ac");
-        QTest::newRow("past U+10FFFF")
-            << QByteArray("\xf4\x90\x80\x80") << QStringLiteral("\u00f4\u0090\u20ac\u20ac");
-        QTest::newRow("truncated then ascii")
-            << QByteArray("\xe2\x82\x41") << QStringLiteral("\u00e2\u201aA");
-        QTest::newRow("truncated at end")
-            << QByteArray("ok\xf0\x9f\x98") << QStringLiteral("ok\u00f0\u0178\u02dc");
+        row("latin-1 e acute", "caf\xe9!", u"caf\u00e9!"_s);
+        row("undefined codes stay latin-1", "\x81\x8d\x8f\x90\x9d",
+            u"\u0081\u008d\u008f\u0090\u009d"_s);
+        row("smart quotes", "\x93hi\x94", u"\u201chi\u201d"_s);
+        row("overlong three-byte", "\xe0\x80\xaf", u"\u00e0\u20ac\u00af"_s);
+        row("encoded surrogate", "\xed\xa0\x80", u"\u00ed\u00a0\u20ac"_s);
+        row("past U+10FFFF", "\xf4\x90\x80\x80", u"\u00f4\u0090\u20ac\u20ac"_s);
+        row("truncated then ascii", "\xe2\x82\x41", u"\u00e2\u201aA"_s);
+        row("truncated at end", "ok\xf0\x9f\x98", u"ok\u00f0\u0178\u02dc"_s);
     }
     void decodes() {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, text);
-        QCOMPARE(decodeWhole(bytes), text);
+        QCOMPARE(decodeWhole<AnsiDecoder>(bytes), text);
     }
 
     void everySplitDecodesLikeTheWhole() {
@@ -57,7 +47,7 @@ private Q_SLOTS:
         const QByteArray bytes("A\xc3\xa9\xe2\x82\xac\xf0\x9f\x98\x80\xe2\x82"
                                "B\xc0\xaf\xed\xa0\x80"
                                "\xf4\x90\x80\x80\x80\xef\xbb\xbf\xe2\r\n\xf0\x9f");
-        const QString whole = decodeWhole(bytes);
+        const QString whole = decodeWhole<AnsiDecoder>(bytes);
         for (qsizetype cut = 0; cut <= bytes.size(); ++cut) {
             AnsiDecoder decoder;
             QString out = decoder.decode(bytes.left(cut));
@@ -84,7 +74,7 @@ private Q_SLOTS:
             const QString text = QLatin1StringView(ascii.left(offset)) + u'\u00e9' +
                                  QLatin1StringView(ascii.mid(offset, 40)) + u'\u20ac' +
                                  QLatin1StringView(ascii.right(17));
-            QCOMPARE(decodeWhole(bytes), text);
+            QCOMPARE(decodeWhole<AnsiDecoder>(bytes), text);
             AnsiDecoder decoder;
             QString out = decoder.decode(bytes.left(offset + 1));
             decoder.decode(bytes.mid(offset + 1), out);

@@ -13,13 +13,6 @@ using TestAddresses::kNet;
 class TestWinsock : public QObject {
     Q_OBJECT
 
-    static bool connectTo(Winsock &socket, const FakeGateway &gateway) {
-        socket.setRemoteHost(gateway.address());
-        socket.setRemotePort(6112);
-        return socket.Connect().ok() &&
-               QTest::qWaitFor([&] { return socket.State() == Winsock::sckConnected; });
-    }
-
 private Q_SLOTS:
     void init() { SKIP_WITHOUT_LOOPBACK_ALIASES(); }
 
@@ -28,10 +21,10 @@ private Q_SLOTS:
         FakeGateway gateway(address(kNet, 0));
         Winsock socket;
         const QString idle = socket.LocalIP();
-        QVERIFY(connectTo(socket, gateway));
+        QVERIFY(connectSocket(socket, gateway));
         socket.Close();
         socket.Close();
-        QCOMPARE(socket.State(), 0);
+        QCOMPARE(socket.State(), Winsock::sckClosed);
         QCOMPARE(socket.LocalIP(), idle);
         QVERIFY(gateway.waitForClientGone());
     }
@@ -48,8 +41,7 @@ private Q_SLOTS:
             taken += piece.size();
             largest = qMax(largest, piece.size());
         });
-        QVERIFY(connectTo(socket, gateway));
-        QVERIFY(gateway.waitForClient());
+        QVERIFY(connectSocket(socket, gateway));
         const QByteArray flood(3 << 20, 'x');
         gateway.send(flood);
         QTRY_COMPARE_WITH_TIMEOUT(taken, flood.size(), 20000);

@@ -40,18 +40,22 @@ private Q_SLOTS:
     }
     void cleanup() { view.reset(); }
 
-    // An append lays its line out anew and leaves the selection as it was, unannounced. The
-    // caret at the end keeps the newest text on screen, even a line taller than the view;
-    // scrolled back, arrivals leave the view where it is and draw nothing.
-    void appendsScrollOnlyWithTheCaretAtTheEnd() {
+    // An append lays its line out anew and leaves the selection as it was, unannounced.
+    void appendKeepsTheSelection() {
         view->setText(QStringLiteral("ab\r\nc"));
         const int x = view->positionRect(5).x();
         view->select(1, 4);
         QSignalSpy changed(view.get(), &TranscriptView::selectionChanged);
         view->appendText(u"d\r\n");
         QVERIFY(view->positionRect(6).x() > x);
+        QCOMPARE(view->selectionStart(), 1);
+        QCOMPARE(view->selectionLength(), 3);
         QCOMPARE(changed.count(), 0);
+    }
 
+    // The caret at the end keeps the newest text on screen, even a line taller than the view;
+    // the wheel scrolls back without moving the caret.
+    void caretAtTheEndFollowsArrivals() {
         QScrollBar *bar = view->verticalScrollBar();
         view->appendText(chatLines(1000));
         view->setSelectionStart(view->length());
@@ -60,13 +64,17 @@ private Q_SLOTS:
                        QPoint(0, 240), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(view->viewport(), &up);
         QVERIFY(bar->value() < bar->maximum());
-        QCOMPARE(view->selectionStart(), view->length()); // the caret stays
-
+        QCOMPARE(view->selectionStart(), view->length());
         view->appendText(QStringLiteral("last ").repeated(1200));
         view->setSelectionStart(view->length());
         QTRY_COMPARE(bar->value(), bar->maximum());
         QVERIFY(view->viewport()->rect().contains(view->positionRect(view->length())));
+    }
 
+    // Scrolled back, arrivals leave the view where it is and draw nothing; PgDown scrolls.
+    void scrolledBackArrivalsDrawNothing() {
+        QScrollBar *bar = view->verticalScrollBar();
+        view->setText(chatLines(1000));
         view->setSelectionStart(0);
         QTRY_COMPARE(bar->value(), 0);
         const QImage before = view->viewport()->grab().toImage();
