@@ -1,6 +1,6 @@
 """The client as a screen reader reads it: controls, texts, announced changes, the masked
 password, answers on a screenshot. Usage: atspi.py CLIENT OUTDIR X11HINTS"""
-import atexit, os, re, subprocess, sys, time
+import atexit, contextlib, os, re, subprocess, sys, time
 import pyatspi
 from gi.repository import Gio, GLib
 
@@ -13,16 +13,11 @@ def wait(probe, what, seconds=15, fatal=True):
     while time.time() < deadline:
         while GLib.MainContext.default().iteration(False):
             pass  # delivers the events that have come in
-        try:
-            found = probe()
-        except Exception:
-            found = None
-        if found:
-            return found
+        with contextlib.suppress(Exception):  # a control may go while it is looked at
+            if found := probe():
+                return found
         time.sleep(0.05)
-    if fatal:
-        sys.exit("timed out waiting for " + what)
-    failures.append("timed out waiting for " + what)
+    (sys.exit if fatal else failures.append)("timed out waiting for " + what)
 
 
 def registered_events():

@@ -5,10 +5,7 @@
 #include <QTest>
 
 void chooseMenuItem(const QObject *form, const QString &item) {
-    auto *action = form->findChild<QAction *>(item);
-    if (!action)
-        qFatal("no menu item %s", qPrintable(item));
-    action->trigger();
+    child<QAction>(form, qPrintable(item))->trigger();
 }
 
 QWidget *openFromMenu(const QWidget *form, const QString &item) {

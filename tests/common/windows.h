@@ -3,6 +3,14 @@
 #include <QString>
 #include <QWidget>
 
+// A control found by its object name; a missing one is a fault in the test and stops it.
+template<typename T> T *child(const QObject *parent, const char *name) {
+    T *found = parent ? parent->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+    if (!found)
+        qFatal("no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
 // Triggers the menu item named `item` among `form`'s children; a missing one stops the test.
 void chooseMenuItem(const QObject *form, const QString &item);
 

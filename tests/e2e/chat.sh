@@ -17,7 +17,7 @@ e2e_log "step: a second user joins and the two chat"
 e2e_peer bob
 e2e_wait_peer bob '1001 USER alice 0010 [CHAT]'
 e2e_wait_transcript "$alice_WIN" "announces bob" ends_with $'1002 JOIN bob 0010 [CHAT]\r\n'
-e2e_say "$alice_WIN" 'hello from alice'
+e2e_activate "$alice_WIN" && e2e_fill 'hello from alice' && e2e_keys Return
 e2e_wait_peer bob '1005 TALK alice 0010 "hello from alice"'
 printf 'hi alice\r\n' >&"$bob_FD"
 e2e_wait_transcript "$alice_WIN" "is the echo and bob's answer" \

@@ -41,10 +41,7 @@ e2e_begin() {
     e2e_wait "window manager on $DISPLAY" eval 'wmctrl -m >/dev/null 2>&1'
 }
 
-e2e_spawn() { # NAME LOG COMMAND...: sets E2E_PID
-    "${@:3}" >"$2" 2>&1 &
-    E2E_PID=$! && E2E_PIDS+=("$E2E_PID") && e2e_log "started $1 (pid $E2E_PID)"
-}
+e2e_spawn() { "${@:3}" >"$2" 2>&1 & E2E_PID=$! && E2E_PIDS+=("$E2E_PID") && e2e_log "started $1 (pid $E2E_PID)"; } # NAME LOG COMMAND...
 
 e2e_process_ended() { local stat; stat=$(ps -o stat= -p "$1" 2>/dev/null) || return 0; [[ $stat == Z* ]]; }
 
@@ -72,17 +69,13 @@ e2e_file_ends_with() { tail -c "$(printf '%s' "$2" | wc -c)" "$1" | cmp -s - <(p
 e2e_count() { grep -cF -- "$2" "$1" || true; }
 
 e2e_start_gateway() {
-    E2E_ADDRESS=$1
-    e2e_spawn "gateway on $1" "$E2E_RUN/gateway.log" "$E2E_GATEWAY" "$1"
+    E2E_ADDRESS=$1 && e2e_spawn "gateway on $1" "$E2E_RUN/gateway.log" "$E2E_GATEWAY" "$1"
     e2e_wait "gateway listening on $1:6112" e2e_file_has "$E2E_RUN/gateway.log" "Listening on $1:6112"
 }
 
-e2e_find_window() {
-    local id
-    id=$(timeout "$E2E_TIMEOUT" xdotool search --sync --onlyvisible --all --pid "$2" \
-        --name "$3" 2>/dev/null | head -n 1) || true
-    [ -n "$id" ] || e2e_fail "no window \"$3\" of pid $2 after ${E2E_TIMEOUT} s"
-    printf -v "$1" '%s' "$id"
+e2e_find_window() { # VAR PID PATTERN
+    local id && id=$(timeout "$E2E_TIMEOUT" xdotool search --sync --onlyvisible --all --pid "$2" --name "$3" 2>/dev/null | head -n 1) || true
+    [ -n "$id" ] && printf -v "$1" '%s' "$id" || e2e_fail "no window \"$3\" of pid $2 after ${E2E_TIMEOUT} s"
 }
 
 e2e_window_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
@@ -91,42 +84,28 @@ e2e_keys() { xdotool key --delay 30 "$@"; }
 e2e_type() { xdotool type --delay 15 -- "$1"; }
 
 # Qt ignores keys sent to a window directly, so every key goes to the active window.
-e2e_activate() {
-    timeout "$E2E_TIMEOUT" xdotool windowactivate --sync "$1" >/dev/null 2>&1 ||
-        e2e_fail "window $1 could not be activated"
-}
+e2e_activate() { timeout "$E2E_TIMEOUT" xdotool windowactivate --sync "$1" >/dev/null 2>&1 || e2e_fail "window $1 could not be activated"; }
 
 e2e_menu() { e2e_activate "$1" && e2e_keys "${@:2}"; }
 
-e2e_centre() {
-    eval "$(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
-        /Width:/ {w = $NF} /Height:/ {h = $NF} END {print "CX=" 2 * x + w, "CY=" 2 * y + h}')"
-}
+# Twice the centre of window ID, or of the screen without one.
+e2e_centre() { [ -z "$1" ] && echo 1280 1024 || xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $NF}
+    /Absolute upper-left Y/ {y = $NF} /Width:/ {w = $NF} /Height:/ {h = $NF} END {print 2 * x + w, 2 * y + h}'; }
 
 # e2e_centred ID [OWNER]: centred on the screen or OWNER, give or take the frame.
 e2e_centred() {
-    local x=1280 y=1024 # twice the screen's centre
-    if [ $# -gt 1 ]; then e2e_centre "$2" && x=$CX y=$CY; fi
-    e2e_centre "$1"
-    local dx=$((CX - x)) dy=$((CY - y))
-    [ "${dx#-}" -le 60 ] && [ "${dy#-}" -le 60 ]
+    local ax ay bx by && read -r ax ay < <(e2e_centre "$1") && read -r bx by < <(e2e_centre "${2:-}")
+    local dx=$((ax - bx)) dy=$((ay - by)) && [ "${dx#-}" -le 60 ] && [ "${dy#-}" -le 60 ]
 }
 
 # An unpainted window is one flat colour, and keys sent to it may be lost. Keeps the shot.
-e2e_painted() {
-    /usr/bin/import -window "$1" -frame "$2" 2>/dev/null &&
-        [ "$(/usr/bin/identify -format '%k' "$2" 2>/dev/null)" -gt 8 ]
-}
-e2e_screenshot() { e2e_wait "painted window $2" e2e_painted "$1" "$E2E_SHOTS/$E2E_NAME-$2.png"; }
+e2e_painted() { /usr/bin/import -window "$1" -frame "$2" 2>/dev/null && [ "$(/usr/bin/identify -format '%k' "$2" 2>/dev/null)" -gt 8 ]; }
 
 # e2e_appears VAR PID PATTERN SHOT [OWNER]: the window (id in VAR) active, painted and centred.
 e2e_appears() {
-    local where="the screen"
-    e2e_find_window "$1" "$2" "$3"
-    e2e_activate "${!1}"
-    e2e_screenshot "${!1}" "$4"
-    [ $# -gt 4 ] && where="its owner"
-    e2e_wait "${3//[\\^$]/} centred on $where" e2e_centred "${!1}" "${@:5}"
+    e2e_find_window "$1" "$2" "$3" && e2e_activate "${!1}"
+    e2e_wait "painted window $4" e2e_painted "${!1}" "$E2E_SHOTS/$E2E_NAME-$4.png"
+    e2e_wait "${3//[\\^$]/} centred${5:+ on its owner}" e2e_centred "${!1}" "${@:5}"
 }
 
 # e2e_open NAME KEY KEY PATTERN SHOT [OWNER]: the menu item of client NAME; the window in OPENED.
@@ -150,28 +129,23 @@ e2e_fill() {
 
 # e2e_start_client NAME: sets NAME_PID, NAME_WIN.
 e2e_start_client() {
-    e2e_spawn "client $1" "$E2E_RUN/client-$1.log" "$E2E_CLIENT"
-    printf -v "${1}_PID" '%s' "$E2E_PID"
+    e2e_spawn "client $1" "$E2E_RUN/client-$1.log" "$E2E_CLIENT" && printf -v "${1}_PID" '%s' "$E2E_PID"
     e2e_appears "${1}_WIN" "$E2E_PID" '^Brackmoor Chat v3\.05$' "main-$1"
 }
 
 # e2e_transcript_matches WIN TEST TEXT: Edit, Select All, Copy, then e2e_file_TEST. The
 # transcript stays selected: the next echo replaces it.
 e2e_transcript_matches() {
-    e2e_menu "$1" alt+e s alt+e c
-    e2e_clipboard_to "$E2E_RUN/transcript-$1.txt"
+    e2e_menu "$1" alt+e s alt+e c && e2e_clipboard_to "$E2E_RUN/transcript-$1.txt"
     "e2e_file_$2" "$E2E_RUN/transcript-$1.txt" "$3"
 }
 
 # e2e_expect WHAT FILE COMMAND...: waits for COMMAND; after the deadline shows FILE and fails.
 e2e_expect() {
     e2e_poll "$E2E_TIMEOUT" "${@:3}" && { e2e_log "ok: $1"; return 0; }
-    echo "  $2 now:" && e2e_show "$2"
-    e2e_fail "$1"
+    echo "  $2 now:" && e2e_show "$2" && e2e_fail "$1"
 }
 e2e_wait_transcript() { e2e_expect "transcript $2" "$E2E_RUN/transcript-$1.txt" e2e_transcript_matches "$1" "$3" "$4"; }
-
-e2e_say() { e2e_activate "$1" && e2e_fill "$2" && e2e_keys Return; }
 
 # e2e_log_on NAME SERVER USER PASSWORD [ANSWER]: File, LogIn, SERVER, Connect, USER, PASSWORD,
 # Enter; the transcript then ends with ANSWER and the gateway's last log-on lines.
@@ -189,9 +163,7 @@ e2e_log_on() {
     e2e_activate "$OPENED"
     e2e_keys Tab Tab
     e2e_fill "$3"
-    e2e_keys Tab ctrl+a
-    e2e_type "$4"
-    e2e_keys Return # presses "Log On!"
+    e2e_keys Tab ctrl+a && e2e_type "$4" && e2e_keys Return # presses "Log On!"
     e2e_wait "closing of the log-in window after Log On!" e2e_window_gone "$OPENED"
     e2e_wait_transcript "${!win}" "ends with the log-on answer" ends_with "${5:-}$E2E_LOGON_END"
 }
@@ -202,8 +174,7 @@ e2e_peer() {
     local fd
     exec {fd}<>"/dev/tcp/$E2E_ADDRESS/6112" || e2e_fail "peer $1 could not connect"
     printf -v "${1}_FD" '%s' "$fd"
-    cat <&"$fd" >"$E2E_RUN/$1.log" &
-    E2E_PIDS+=($!)
+    cat <&"$fd" >"$E2E_RUN/$1.log" & E2E_PIDS+=($!)
     printf '\003\004%s\r\npw\r\n' "$1" >&"$fd"
     e2e_wait_peer "$1" "2010 NAME $1"
 }
@@ -212,6 +183,5 @@ e2e_wait_peer() { e2e_expect "peer $1 received '$2'" "$E2E_RUN/$1.log" e2e_file_
 e2e_wait_exit() {
     e2e_wait "end of $2 (pid $1)" e2e_process_ended "$1"
     local status=0 && wait "$1" || status=$?
-    [ "$status" -eq 0 ] || e2e_fail "$2 ended with status $status"
-    e2e_log "ok: $2 ended with status 0"
+    [ "$status" -eq 0 ] && e2e_log "ok: $2 ended with status 0" || e2e_fail "$2 ended with status $status"
 }

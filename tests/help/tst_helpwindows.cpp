@@ -1,4 +1,5 @@
-// The help windows as opened from the main window's menu, and the notices.
+// The help windows as opened from the main window's menu, and the notices. That they need no
+// main window, the layer checks in tests/layers show: the help library cannot see it.
 #include "common/windows.h"
 #include "ui/main/form1.h"
 #include "widgets/singlewindow.h"
@@ -78,6 +79,16 @@ private Q_SLOTS:
         list()->lineEdit()->setText(list()->itemText(0));
         QTest::keyClick(list()->lineEdit(), Qt::Key_Return);
         QCOMPARE(box()->text(), found);
+    }
+
+    // "How do I...." opens centred on the window that opened it, wherever that stands.
+    void howCentredOnItsOwner() {
+        m_form->setGeometry(40, 60, 700, 500);
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form));
+        const QPoint offset = choose(QStringLiteral("mnuHow"))->frameGeometry().center() -
+                              m_form->frameGeometry().center();
+        QVERIFY(offset.manhattanLength() <= 4); // the frame is drawn only once it is shown
     }
 
     // The link follows a click, Space and Enter, and not a press released off it.

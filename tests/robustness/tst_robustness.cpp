@@ -1,6 +1,7 @@
 #include "common/bytes.h"
 #include "common/fakegateway.h"
 #include "common/testaddresses.h"
+#include "common/windows.h"
 #include "net/ansicodec.h"
 #include "net/winsock.h"
 #include "ui/connect/frmlogin.h"
@@ -9,7 +10,6 @@
 #include "widgets/singlewindow.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
@@ -109,14 +109,6 @@ int drawnAsIs(QStringView shown) {
     return -1;
 }
 
-// A control found by its object name; a missing one is a fault in the test and stops it.
-template<typename T> T *child(const QObject *parent, const char *name) {
-    T *found = parent ? parent->findChild<T *>(QString::fromLatin1(name)) : nullptr;
-    if (!found)
-        qFatal("no %s named %s", T::staticMetaObject.className(), name);
-    return found;
-}
-
 enum Delivery { Unread, PartlyRead, Undelivered };
 
 } // namespace
@@ -124,8 +116,8 @@ enum Delivery { Unread, PartlyRead, Undelivered };
 // The client against hostile gateways and network faults, each test with a fresh main window
 // driven as the user drives it. What arrived is kept and shows exactly as decoded in one
 // piece, never as markup or controls; the status line says why a connection ended; nothing
-// typed is lost. Addresses: 0 arrivals, 1 the gateway for afterwards, 2 closing the window,
-// 3 resets, 4 refused, 5 drops SYNs.
+// typed is lost. Addresses: 0 arrivals, 1 the gateway for afterwards, 3 resets, 4 refused,
+// 5 drops SYNs.
 class tst_Robustness : public QObject {
     Q_OBJECT
 
@@ -311,21 +303,6 @@ private Q_SLOTS:
         QCOMPARE(status(),
                  u"The gateway reset the connection. Choose Disconnect before connecting again."_s);
         nothingTypedIsLost(u"Not sent: the connection failed."_s, u"The last connection failed."_s);
-    }
-
-    // The connection ends with the window that owns it, in order.
-    void closingTheMainWindowEndsTheConnection() {
-        FakeGateway gateway(address(2));
-        QVERIFY(connectTo(gateway));
-        QTcpSocket *peer = gateway.client();
-        bool reset = false;
-        connect(peer, &QTcpSocket::errorOccurred, this,
-                [&] { reset = peer->error() != QAbstractSocket::RemoteHostClosedError; });
-        form->close();
-        form.reset();
-        QVERIFY(gateway.waitForClientGone());
-        QVERIFY(!reset);
-        form = std::make_unique<Form1>();
     }
 
     // A failed connect says why, as plain text, and leaves the transcript as it was.

@@ -81,20 +81,13 @@ private Q_SLOTS:
         QCOMPARE(starts(doc), starts(fresh));
     }
 
-    // Controls, bidi and line separators and lone surrogate halves show as visible symbols,
-    // one for one; the text itself is untouched. A CR at the very end shows blank until its
-    // LF arrives.
+    // Lone surrogate halves show as U+FFFD, a pair as it is (controls, separators and bidi
+    // controls from a gateway, tst_robustness checks as drawn). A CR at the very end shows blank
+    // until its LF arrives.
     void displayShowsTroublemakersAsSymbols() {
-        // A C++ string takes lone surrogate halves only as hex escapes.
-        const QString text = QString::fromUtf16(
-            u"\0\x01\t\x1b[1m\x7f\x85\x9f\x2028\x2029\x202E\x2066\xD800z\xDC00\xD83D\xDE00\n", 20);
         TranscriptDocument doc;
-        doc.setText(text);
-        const QString shown = doc.displayText(0);
-        for (char32_t c : QStringView(shown).toUcs4())
-            QVERIFY2(c == u'\t' || (QChar::isPrint(c) && !QChar::isSpace(c)),
-                     qPrintable(QString::number(c, 16)));
-        QCOMPARE(shown.mid(14, 5), QStringLiteral("\uFFFDz\uFFFD\U0001F600"));
+        doc.setText(QString::fromUtf16(u"\xD800z\xDC00\xD83D\xDE00", 5)); // escapes: lone halves
+        QCOMPARE(doc.displayText(0), QStringLiteral("\uFFFDz\uFFFD\U0001F600"));
         doc.setText(QStringLiteral("abc\r"));
         QCOMPARE(doc.displayText(0), QStringLiteral("abc "));
         doc.append(u"x");

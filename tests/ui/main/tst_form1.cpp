@@ -38,10 +38,9 @@ private Q_SLOTS:
     void init() {
         SKIP_WITHOUT_LOOPBACK_ALIASES();
         form = std::make_unique<Form1>();
-        input = form->findChild<QLineEdit *>(u"Text1"_s);
-        transcript = form->findChild<TranscriptView *>(u"Text2"_s);
-        socket = form->findChild<Winsock *>(u"Winsock1"_s);
-        QVERIFY(input && transcript && socket);
+        input = child<QLineEdit>(form.get(), "Text1");
+        transcript = child<TranscriptView>(form.get(), "Text2");
+        socket = child<Winsock>(form.get(), "Winsock1");
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
         form->activateWindow();
@@ -59,7 +58,7 @@ private Q_SLOTS:
         FakeGateway gateway(address(kMainWindow, 0));
         QVERIFY(connectSocket(*socket, gateway));
         QTest::keyClick(input, Qt::Key_Return);
-        QTest::mouseClick(form->findChild<QPushButton *>(u"cmdSend"_s), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(form.get(), "cmdSend"), Qt::LeftButton);
         typeLine(u"   "_s);
         // A shortcut replaces whatever the input line held, an earlier shortcut included.
         input->setText(u"half-typed message"_s);
