@@ -239,8 +239,12 @@ void Form1::Form_Load() {
 void Form1::cmdSend_Click() {
     const QString line = Text1->text();
     const SocketResult sent = Winsock1->sendLines({line});
+    // A line sent as typed puts the connection back in the status line, in place of what an
+    // earlier line needed telling.
     if (sent.needsTelling())
         reportResult(sent);
+    else
+        showConnectionState(sent.state());
     if (!sent.ok())
         return;
     // The transcript shows the line as it went out, line end included.
