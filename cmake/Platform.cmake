@@ -6,6 +6,7 @@
 # Code that exists on one system only is chosen here, never found by probing headers:
 #   BRACKMOOR_USE_LINUX  Linux interfaces (TCP_INFO, signalfd, madvise, SIOCOUTQ, /proc)
 #   BRACKMOOR_USE_XCB    the X11 connection that Qt's xcb platform plugin uses
+#   BRACKMOOR_USE_WIN32  Windows interfaces (the system's ANSI code page)
 # Each such path has a portable fallback. BRACKMOOR_PORTABLE_FALLBACKS builds the fallbacks
 # on Linux too, so that CI compiles and tests them.
 
@@ -25,13 +26,20 @@ if(QT_FEATURE_xcb AND NOT BRACKMOOR_PORTABLE_FALLBACKS)
 else()
     set(BRACKMOOR_USE_XCB OFF)
 endif()
-message(STATUS "Brackmoor: Linux paths ${BRACKMOOR_USE_LINUX}, X11 paths ${BRACKMOOR_USE_XCB}")
+if(WIN32 AND NOT BRACKMOOR_PORTABLE_FALLBACKS)
+    set(BRACKMOOR_USE_WIN32 ON)
+else()
+    set(BRACKMOOR_USE_WIN32 OFF)
+endif()
+message(STATUS "Brackmoor: Linux paths ${BRACKMOOR_USE_LINUX}, X11 paths ${BRACKMOOR_USE_XCB}, "
+               "Windows paths ${BRACKMOOR_USE_WIN32}")
 
 add_library(brackmoor_flags INTERFACE)
 target_compile_definitions(brackmoor_flags INTERFACE
     QT_NO_KEYWORDS QT_USE_QSTRINGBUILDER QT_NO_URL_CAST_FROM_STRING QT_STRICT_ITERATORS
     $<$<BOOL:${BRACKMOOR_USE_LINUX}>:BRACKMOOR_USE_LINUX>
-    $<$<BOOL:${BRACKMOOR_USE_XCB}>:BRACKMOOR_USE_XCB>)
+    $<$<BOOL:${BRACKMOOR_USE_XCB}>:BRACKMOOR_USE_XCB>
+    $<$<BOOL:${BRACKMOOR_USE_WIN32}>:BRACKMOOR_USE_WIN32>)
 
 if(MSVC)
     target_compile_options(brackmoor_flags INTERFACE /W4 /permissive- /utf-8 /Zc:__cplusplus

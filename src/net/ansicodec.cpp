@@ -143,7 +143,9 @@ char16_t windows1252Char(unsigned char byte) {
     return byte;
 }
 
-void AnsiDecoder::decode(QByteArrayView bytes, QString &out) {
+// UTF-8, with Windows-1252 for what is not valid UTF-8. The system's own code page is chosen in
+// ansicodec_windows.cpp or ansicodec_portable.cpp, which call this for UTF-8.
+void AnsiDecoder::decodeUtf8(QByteArrayView bytes, QString &out) {
     auto p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto end = p + bytes.size();
 
@@ -189,8 +191,4 @@ void AnsiDecoder::flush(QString &out) {
     for (int i = 0; i < m_pendingSize; ++i)
         out.append(QChar(windows1252Char(m_pending[i])));
     m_pendingSize = 0;
-}
-
-QByteArray ansiEncode(QStringView text) {
-    return text.toUtf8();
 }

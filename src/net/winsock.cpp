@@ -53,10 +53,11 @@ SocketResult Winsock::Connect() {
 SocketResult Winsock::SendData(const QString &data) {
     if (m_state != sckConnected)
         return {SocketResult::Send, SocketResult::NotConnected, m_state};
-    const QByteArray bytes = ansiEncode(data);
+    qsizetype unencodable = 0;
+    const QByteArray bytes = ansiEncode(data, &unencodable);
     if (m_socket->write(bytes) != bytes.size())
         return {SocketResult::Send, SocketResult::WriteFailed, m_state, m_socket->errorString()};
-    return SocketResult::done(SocketResult::Send, m_state);
+    return SocketResult::sent(m_state, unencodable);
 }
 
 SocketResult Winsock::sendLines(const QStringList &lines) {

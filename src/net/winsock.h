@@ -72,7 +72,8 @@ public:
 
     // Starts connecting to RemoteHost:RemotePort and returns at once.
     SocketResult Connect();
-    // Queues the text's bytes for sending, in call order.
+    // Queues the text's bytes for sending, in call order. The result counts the characters
+    // the code page on the wire cannot carry; they are sent as its replacement character.
     SocketResult SendData(const QString &data);
     // Sends the lines, each ended by CR LF, in one SendData: every line the program sends goes
     // out this way, so none can lack its line end.

@@ -15,27 +15,25 @@ int GatewayLink::state() const {
 
 bool GatewayLink::connectTo(const QString &host) {
     if (!m_socket)
-        return reportUnlessDone({SocketResult::Connect, SocketResult::NoSocket, state()});
+        return report({SocketResult::Connect, SocketResult::NoSocket, state()});
     m_socket->setProtocol(Winsock::sckTCPProtocol);
     m_socket->setRemoteHost(host);
     m_socket->setRemotePort(kGatewayPort);
-    return reportUnlessDone(m_socket->Connect());
+    return report(m_socket->Connect());
 }
 
 bool GatewayLink::sendLines(const QStringList &lines) {
     if (!m_socket)
-        return reportUnlessDone({SocketResult::Send, SocketResult::NoSocket, state()});
-    return reportUnlessDone(m_socket->sendLines(lines));
+        return report({SocketResult::Send, SocketResult::NoSocket, state()});
+    return report(m_socket->sendLines(lines));
 }
 
 QString GatewayLink::localIP() const {
     return m_socket ? m_socket->LocalIP() : Winsock::firstLocalIPv4();
 }
 
-bool GatewayLink::reportUnlessDone(const SocketResult &result) const {
-    if (result.ok())
-        return true;
-    if (m_report)
+bool GatewayLink::report(const SocketResult &result) const {
+    if (result.needsTelling() && m_report)
         m_report(result);
-    return false;
+    return result.ok();
 }

@@ -238,10 +238,15 @@ void Form1::Form_Load() {
 
 void Form1::cmdSend_Click() {
     const QString line = Text1->text();
-    if (const SocketResult sent = Winsock1->sendLines({line}); !sent.ok()) {
-        reportRefusal(sent);
+    const SocketResult sent = Winsock1->sendLines({line});
+    // A line sent as typed puts the connection back in the status line, in place of what an
+    // earlier line needed telling.
+    if (sent.needsTelling())
+        reportResult(sent);
+    else
+        showConnectionState(sent.state());
+    if (!sent.ok())
         return;
-    }
     // The transcript shows the line as it went out, line end included.
     Text2->replaceSelection(line + kLineEnd);
     Text1->setText(QString());
@@ -421,8 +426,8 @@ void Form1::mnuContact_Click() {
     showNotice(Notice::ContactUs, this);
 }
 
-// A refused socket call in words: what was not done, and why.
-QString Form1::refusalText(const SocketResult &result) {
+// A socket call's result in words: what was not done, and why.
+QString Form1::resultText(const SocketResult &result) {
     switch (result.outcome()) {
     case SocketResult::NotClosed:
         switch (result.state()) {
@@ -453,14 +458,21 @@ QString Form1::refusalText(const SocketResult &result) {
                    ? tr("Not connected: the main window is closed, and its connection with it.")
                    : tr("Not sent: the main window is closed, and its connection with it.");
     case SocketResult::Done:
+        if (result.unencodable() == 1)
+            return tr("Sent, but 1 character could not be sent as typed: the system's code page "
+                      "has no code for it, so it was replaced.");
+        if (result.unencodable() > 1)
+            return tr("Sent, but %1 characters could not be sent as typed: the system's code "
+                      "page has no code for them, so they were replaced.")
+                .arg(result.unencodable());
         break;
     }
     return QString();
 }
 
 // Without the main window there is no status line; a message box tells it instead.
-void Form1::showRefusalBox(const SocketResult &result) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Brackmoor Chat"), refusalText(result),
+void Form1::showResultBox(const SocketResult &result) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Brackmoor Chat"), resultText(result),
                     QMessageBox::Ok);
     box.setTextFormat(Qt::PlainText);
     box.exec();
@@ -471,14 +483,14 @@ GatewayLink Form1::gatewayLink() {
     // go to a message box.
     return GatewayLink(Winsock1, [form = QPointer<Form1>(this)](const SocketResult &result) {
         if (form)
-            form->reportRefusal(result);
+            form->reportResult(result);
         else
-            showRefusalBox(result);
+            showResultBox(result);
     });
 }
 
-void Form1::reportRefusal(const SocketResult &result) {
-    setStatus(refusalText(result));
+void Form1::reportResult(const SocketResult &result) {
+    setStatus(resultText(result));
 }
 
 void Form1::setStatus(const QString &text) {

@@ -93,11 +93,12 @@ private:
                          void (Form1::*handler)());
     // What a window that uses the socket is handed when it is opened.
     GatewayLink gatewayLink();
-    // Tells the user, in the status line, that the socket refused a call.
-    void reportRefusal(const SocketResult &result);
-    // A refused socket call in words: what was not done, and why. The one place for them.
-    static QString refusalText(const SocketResult &result);
-    static void showRefusalBox(const SocketResult &result);
+    // Tells the user, in the status line, what a socket call's result needs telling: that the
+    // socket refused the call, or that some characters could not be sent as typed.
+    void reportResult(const SocketResult &result);
+    // A socket call's result in words: what was not done, and why. The one place for them.
+    static QString resultText(const SocketResult &result);
+    static void showResultBox(const SocketResult &result);
     void showConnectionState(int state);
     void showConnectionFailure(Winsock::Failure failure, const QString &detail);
     void setStatus(const QString &text);
