@@ -34,7 +34,9 @@ install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION bin/plat
 install(FILES $<TARGET_FILE:Qt6::QJpegPlugin> DESTINATION bin/imageformats)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION bin/styles)
 
-# MinGW's C++ runtime, its unwinder and its threads, which the programs and Qt link.
+# MinGW's C++ runtime, its unwinder and its threads, which the programs and Qt link. Debian
+# ships them with their debugging symbols (libstdc++ is 23 MB so); the packages get copies
+# stripped of them.
 set(BRACKMOOR_MINGW_RUNTIME)
 foreach(dll IN ITEMS libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
@@ -43,7 +45,12 @@ foreach(dll IN ITEMS libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
         message(FATAL_ERROR "MinGW runtime library ${dll} not found")
     endif()
     get_filename_component(path ${path} REALPATH)
-    list(APPEND BRACKMOOR_MINGW_RUNTIME ${path})
+    set(stripped ${PROJECT_BINARY_DIR}/mingw-runtime/${dll})
+    add_custom_command(OUTPUT ${stripped}
+                       COMMAND ${CMAKE_STRIP} --strip-unneeded -o ${stripped} ${path}
+                       DEPENDS ${path} COMMENT "Stripping ${dll}")
+    list(APPEND BRACKMOOR_MINGW_RUNTIME ${stripped})
 endforeach()
+add_custom_target(brackmoor_mingw_runtime ALL DEPENDS ${BRACKMOOR_MINGW_RUNTIME})
 install(FILES ${BRACKMOOR_MINGW_RUNTIME} DESTINATION bin)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION . RENAME LICENSE.txt)

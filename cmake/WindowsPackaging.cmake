@@ -25,7 +25,7 @@ set(CPACK_NSIS_ENABLE_UNINSTALL_BEFORE_INSTALL ON)
 set(CPACK_NSIS_MODIFY_PATH OFF)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
 set(CPACK_NSIS_MUI_FINISHPAGE_RUN brackmoor-chat.exe)
-
-# The zip unpacks into one folder named like the zip.
-set(CPACK_ARCHIVE_COMPONENT_INSTALL OFF)
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+# CPack's uninstaller removes the key "Software\<vendor>\<package>" it wrote but leaves the
+# vendor's key; these commands run after that removal and take the vendor's key too, if empty.
+set(CPACK_NSIS_DELETE_ICONS_EXTRA
+    "DeleteRegKey /ifempty SHCTX 'Software\\\\${CPACK_PACKAGE_VENDOR}'")
