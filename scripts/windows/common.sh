@@ -21,7 +21,7 @@ BRACKMOOR_WIN_PACKAGES=(
     cmake ninja-build dpkg-dev xz-utils patch
     g++-mingw-w64-x86-64-posix qt6-base-dev-tools
     wine64 nsis zip unzip
-    xvfb openbox xdotool imagemagick fonts-dejavu-core
+    xvfb openbox xdotool wmctrl x11-utils xclip imagemagick fonts-dejavu-core
 )
 
 # Qt's configuration: only what the program and its tests use. Debian's source has no
