@@ -1,8 +1,6 @@
-# The Debian package, built from the install rules with `cpack -G DEB` in the build directory.
-# Its library dependencies come from dpkg-shlibdeps run on the installed binaries; the rest
-# are what the binaries load at run time and shlibdeps cannot see.
+# The packages, built from the install rules with `cpack` in the build directory: on Linux the
+# Debian package, on Windows an installer (NSIS) and a zip.
 
-set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME brackmoor-chat)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "The Brackmoor Chat developers")
@@ -18,8 +16,18 @@ included, and everything the gateway sends is shown as it arrives.\n\
 The package also holds brackmoor-gateway, a small local chat gateway for trying\n\
 the client offline.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
-set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/WindowsPackaging.cmake)
+    include(CPack)
+    return()
+endif()
+
+# The Debian package's library dependencies come from dpkg-shlibdeps run on the installed
+# binaries; the rest are what the binaries load at run time and shlibdeps cannot see.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")

@@ -6,7 +6,8 @@
 # Code that exists on one system only is chosen here, never found by probing headers:
 #   BRACKMOOR_USE_LINUX  Linux interfaces (TCP_INFO, signalfd, madvise, SIOCOUTQ, /proc)
 #   BRACKMOOR_USE_XCB    the X11 connection that Qt's xcb platform plugin uses
-#   BRACKMOOR_USE_WIN32  Windows interfaces (the system's ANSI code page)
+#   BRACKMOOR_USE_WIN32  Windows interfaces (the system's ANSI code page, the console's
+#                        control handler)
 # Each such path has a portable fallback. BRACKMOOR_PORTABLE_FALLBACKS builds the fallbacks
 # on Linux too, so that CI compiles and tests them.
 
@@ -33,6 +34,13 @@ else()
 endif()
 message(STATUS "Brackmoor: Linux paths ${BRACKMOOR_USE_LINUX}, X11 paths ${BRACKMOOR_USE_XCB}, "
                "Windows paths ${BRACKMOOR_USE_WIN32}")
+
+# A cross build for Windows runs its test programs under Wine; scripts/windows/wine-run
+# finds Qt's libraries in its prefix and gives the programs their QT_* variables.
+if(CMAKE_CROSSCOMPILING AND WIN32 AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/scripts/windows/wine-run
+                                      ${QT6_INSTALL_PREFIX})
+endif()
 
 add_library(brackmoor_flags INTERFACE)
 target_compile_definitions(brackmoor_flags INTERFACE

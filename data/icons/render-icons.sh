@@ -1,7 +1,7 @@
 #!/bin/sh
-# Renders the PNG sizes of the application icon from its SVG. Run it after editing the SVG and
-# commit the PNGs: the build only installs them. Needs rsvg-convert (librsvg2-bin) or
-# ImageMagick's convert.
+# Renders the PNG sizes of the application icon from its SVG, and the Windows icon file that
+# holds four of them. Run it after editing the SVG and commit what it writes: the build only
+# installs them. Needs ImageMagick's convert, and uses rsvg-convert (librsvg2-bin) if present.
 set -eu
 cd "$(dirname "$0")"
 svg=org.example.BrackmoorChat.svg
@@ -15,3 +15,8 @@ for size in 16 32 48 64 128 256; do
     fi
     echo "$out"
 done
+# The icon of the Windows programs, their Start-menu entry and their installer.
+convert hicolor/16x16/org.example.BrackmoorChat.png hicolor/32x32/org.example.BrackmoorChat.png \
+    hicolor/48x48/org.example.BrackmoorChat.png hicolor/256x256/org.example.BrackmoorChat.png \
+    org.example.BrackmoorChat.ico
+echo org.example.BrackmoorChat.ico

@@ -75,7 +75,12 @@ struct ChatClient {
 struct Gateway : QProcess {
     explicit Gateway(const QStringList &arguments) { start(kProgram, arguments); }
     ~Gateway() override {
+#ifdef Q_OS_WIN
+        // terminate() asks a program's windows to close, and a console program has none.
+        kill();
+#else
         terminate();
+#endif
         waitForFinished();
     }
     bool printed(const QString &line) {

@@ -6,7 +6,10 @@
 
 // Turns SIGINT and SIGTERM (Ctrl+C) into a Qt signal on the event loop, so the program can
 // stop in order. On Linux the signals are blocked for the whole process and read from a
-// signalfd; elsewhere a standard C signal handler sets a flag that a timer looks at.
+// signalfd. On Windows the console's control handler reports Ctrl+C (as SIGINT), Ctrl+Break
+// and the closing of the console window (as SIGTERM); for a close it holds the process until
+// the watcher is destroyed. Elsewhere a standard C signal handler sets a flag that a timer
+// looks at.
 class SignalWatcher : public QObject {
     Q_OBJECT
 
