@@ -20,9 +20,22 @@ BRACKMOOR_QT_VERSION=6.4.2
 BRACKMOOR_WIN_PACKAGES=(
     cmake ninja-build dpkg-dev xz-utils patch
     g++-mingw-w64-x86-64-posix qt6-base-dev-tools
-    wine64 nsis zip unzip
+    wine64 nsis zip unzip locales
     xvfb openbox xdotool wmctrl x11-utils xclip imagemagick fonts-dejavu-core
 )
+
+# The codec's tests also run in the code pages of these locales (tests/net): Wine takes the
+# system's code page from the locale it starts in, so glibc must have them.
+BRACKMOOR_WIN_LOCALES=(en_US ru_RU ko_KR zh_CN)
+brackmoor_win_locales() {
+    local locale sudo=()
+    [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+    for locale in "${BRACKMOOR_WIN_LOCALES[@]}"; do
+        locale -a | grep -qix "$locale.utf-\?8" && continue
+        echo "Adding the locale $locale.UTF-8"
+        "${sudo[@]}" localedef -i "$locale" -c -f UTF-8 "$locale.UTF-8"
+    done
+}
 
 # Qt's configuration: only what the program and its tests use. Debian's source has no
 # wintab (tablets) and nothing for Direct2D; the inputs beside the features keep dynamic
