@@ -12,10 +12,9 @@ BRACKMOOR_WIN_BUILD_DIR=${BRACKMOOR_WIN_BUILD_DIR:-$BRACKMOOR_ROOT/build-win}
 BRACKMOOR_WIN_JOBS=${BRACKMOOR_WIN_JOBS:-$(nproc)}
 BRACKMOOR_WIN_TOOLCHAIN=$BRACKMOOR_ROOT/cmake/mingw-w64-x86_64.cmake
 
-# The Qt source is Debian's own package of qtbase; its host tools are the same version.
+# The Qt source is Debian's own package of qtbase, of the same version as the host tools
+# (qt6-base-dev-tools) that the cross build runs: both follow what the archive offers.
 BRACKMOOR_QT_SOURCE_PACKAGE=qt6-base
-BRACKMOOR_QT_DEBIAN_VERSION=6.4.2+dfsg-10
-BRACKMOOR_QT_VERSION=6.4.2
 
 BRACKMOOR_WIN_PACKAGES=(
     cmake ninja-build dpkg-dev xz-utils patch
@@ -65,7 +64,19 @@ brackmoor_qt_key() {
         x86_64-w64-mingw32-g++-posix --version 2>/dev/null | head -1
     } | sha256sum | cut -c1-12
 }
-BRACKMOOR_QT_PREFIX=$BRACKMOOR_WIN_CACHE/qt-$BRACKMOOR_QT_VERSION-$(brackmoor_qt_key)
+
+# Sets BRACKMOOR_QT_DEBIAN_VERSION, BRACKMOOR_QT_VERSION and BRACKMOOR_QT_PREFIX from the host
+# tools and the compiler installed; scripts/windows/build calls it again once it has installed
+# them, since on a fresh machine they are not there yet when this file is read.
+brackmoor_qt_setup() {
+    local tools
+    tools=$(dpkg-query -W -f='${Version}' qt6-base-dev-tools 2>/dev/null) || tools=
+    tools=${tools#*:}
+    BRACKMOOR_QT_DEBIAN_VERSION=${tools:-6.4.2+dfsg-10}
+    BRACKMOOR_QT_VERSION=${BRACKMOOR_QT_DEBIAN_VERSION%%[-+]*}
+    BRACKMOOR_QT_PREFIX=$BRACKMOOR_WIN_CACHE/qt-$BRACKMOOR_QT_VERSION-$(brackmoor_qt_key)
+}
+brackmoor_qt_setup
 
 # Prints "name: time" for a stage run as: brackmoor_stage NAME command...
 brackmoor_stage() {
